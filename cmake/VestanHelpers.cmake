@@ -1,0 +1,30 @@
+# vestan_subsystem(NAME DEPENDS ...): a static library of every .cpp/.h/.qrc in
+# the calling folder, so that adding a source file needs no CMake change.
+function(vestan_subsystem name)
+    cmake_parse_arguments(ARG "" "" "DEPENDS" ${ARGN})
+    file(GLOB sources CONFIGURE_DEPENDS
+        ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp
+        ${CMAKE_CURRENT_SOURCE_DIR}/*.h
+        ${CMAKE_CURRENT_SOURCE_DIR}/*.qrc)
+    add_library(${name} STATIC ${sources})
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${name} PUBLIC ${ARG_DEPENDS})
+endfunction()
+
+# vestan_test_folder(NAME DEPENDS ...): one test program of every test_*.cpp in
+# the calling folder, registered with ctest case by case.
+function(vestan_test_folder name)
+    cmake_parse_arguments(ARG "" "" "DEPENDS" ${ARGN})
+    file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp
+        ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+    if(NOT sources)
+        return()
+    endif()
+    add_executable(${name} ${sources})
+    target_link_libraries(${name} PRIVATE vestan_test_main vestan_test_support ${ARG_DEPENDS})
+    set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+    gtest_discover_tests(${name}
+        WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/tests
+        PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;VESTAN_BUILD_DIR=${CMAKE_BINARY_DIR}"
+        DISCOVERY_TIMEOUT 60)
+endfunction()

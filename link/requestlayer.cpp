@@ -1,0 +1,173 @@
+#include "link/requestlayer.h"
+
+#include "platform/codepage.h"
+
+#include <QFileInfo>
+#include <cstring>
+
+namespace vestan {
+namespace {
+
+void putU16(uint8_t *p, uint16_t v)
+{
+    p[0] = uint8_t(v);
+    p[1] = uint8_t(v >> 8);
+}
+
+uint16_t getU16(const uint8_t *p) { return uint16_t(p[0] | (p[1] << 8)); }
+
+uint32_t getU32(const uint8_t *p)
+{
+    return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) |
+           (uint32_t(p[3]) << 24);
+}
+
+constexpr int kHeadLength = 6; // net, command, object code, length
+
+} // namespace
+
+RequestLayer::RequestLayer(LinkChannel &channel, const LinkApi &api, Host &host)
+    : channel_(channel), api_(api), host_(host)
+{
+}
+
+int RequestLayer::TransactRequest(uint16_t requestLength, uint16_t &replyLength, int reportErrors,
+                                  const QString &operationName)
+{
+    if (requestLength > kLinkBufferSize) {
+        bool retry = false;
+        if (reportErrors)
+            report(kErrRequestTooLong, true, retry, operationName);
+        return kErrRequestTooLong;
+    }
+    for (;;) {
+        int result = 0;
+        bool final = false;
+        for (int attempt = 0; attempt < kRequestAttempts; ++attempt) {
+            result = api_._trvCL_fRequest(channel_.portIndex, channel_.txBuffer, requestLength,
+                                          channel_.rxBuffer, kLinkBufferSize, &replyLength);
+            if (result == 0)
+                return 0;
+            if (api_._trvCL_fChkErrType(result) != 0) {
+                final = true;
+                break;
+            }
+            host_.sleepMs(kRetryPauseMs);
+            host_.processEvents();
+            if (channel_.running == 0) {
+                result = kErrStopped;
+                final = true;
+                break;
+            }
+        }
+        if (!reportErrors)
+            return result;
+        bool retry = false;
+        report(result, final, retry, operationName);
+        if (!retry)
+            return result;
+    }
+}
+
+void RequestLayer::report(int result, bool final, bool &retry, const QString &operationName)
+{
+    const QString programFileName = QFileInfo(host_.programPath()).fileName();
+    const QString caption =
+        operationName.isEmpty()
+            ? QString::asprintf("%s", qUtf8Printable(programFileName))
+            : QString::asprintf("%s :\"%s\"", qUtf8Printable(programFileName),
+                                qUtf8Printable(operationName));
+    const QString libraryText = fromCp1251(api_._trvCL_fErr2str(result));
+    QString text = QString::asprintf("COM%u: [Ош=%i] \"%s\"", unsigned(channel_.portIndex + 1),
+                                     result, qUtf8Printable(libraryText));
+    if (final) {
+        host_.messageBox(caption, text, kMbIconStop | kMbOk);
+        retry = false;
+        return;
+    }
+    text += "\nПовторить операцию?";
+    retry = host_.messageBox(caption, text, kMbIconQuestion | kMbYesNo) == kIdYes;
+}
+
+void RequestLayer::putHead(uint8_t command, uint16_t objectCode)
+{
+    channel_.txBuffer[0] = channel_.netNumber;
+    channel_.txBuffer[1] = command;
+    putU16(channel_.txBuffer + 2, objectCode);
+}
+
+int RequestLayer::RequestSize(uint16_t objectCode, uint32_t &value, int reportErrors,
+                              const QString &operationName)
+{
+    value = 0;
+    putHead(1, objectCode);
+    uint16_t replyLength = 0;
+    const int result = TransactRequest(4, replyLength, reportErrors, operationName);
+    if (result == 0)
+        value = getU32(channel_.rxBuffer + 4);
+    return result;
+}
+
+int RequestLayer::RequestQuery(uint16_t objectCode, uint16_t length, const uint8_t *argument,
+                               uint16_t &count, uint16_t &dataOffset, int reportErrors,
+                               const QString &operationName)
+{
+    count = 0;
+    dataOffset = 0;
+    uint16_t packetLength = kHeadLength;
+    if (argument) {
+        if (length > kLinkBufferSize - kHeadLength) {
+            bool retry = false;
+            if (reportErrors)
+                report(kErrRequestTooLong, true, retry, operationName);
+            return kErrRequestTooLong;
+        }
+        packetLength = uint16_t(kHeadLength + length);
+    }
+    putHead(2, objectCode);
+    putU16(channel_.txBuffer + 4, length);
+    dataOffset = kHeadLength;
+    if (argument)
+        std::memcpy(channel_.txBuffer + kHeadLength, argument, length);
+    const int result = TransactRequest(packetLength, count, reportErrors, operationName);
+    if (result == 0)
+        count = getU16(channel_.rxBuffer + 4);
+    return result;
+}
+
+int RequestLayer::RequestBlock(uint16_t objectCode, uint16_t length, uint32_t offset,
+                               uint16_t &count, uint16_t &dataOffset, int reportErrors,
+                               const QString &operationName)
+{
+    count = 0;
+    dataOffset = 0;
+    putHead(3, objectCode);
+    putU16(channel_.txBuffer + 4, length);
+    putU16(channel_.txBuffer + 6, uint16_t(offset));
+    putU16(channel_.txBuffer + 8, uint16_t(offset >> 16));
+    dataOffset = 10;
+    const int result = TransactRequest(10, count, reportErrors, operationName);
+    if (result == 0)
+        count = getU16(channel_.rxBuffer + 4);
+    return result;
+}
+
+int RequestLayer::RequestWrite(uint16_t objectCode, const uint8_t *data, uint16_t length,
+                               int reportErrors, const QString &operationName)
+{
+    if (length > kLinkBufferSize - kHeadLength || (length > 0 && !data)) {
+        bool retry = false;
+        if (reportErrors)
+            report(kErrRequestTooLong, true, retry, operationName);
+        return kErrRequestTooLong;
+    }
+    putHead(4, objectCode);
+    putU16(channel_.txBuffer + 4, length);
+    if (length > 0)
+        std::memcpy(channel_.txBuffer + kHeadLength, data, length);
+    uint16_t replyLength = 0;
+    return TransactRequest(uint16_t(kHeadLength + length), replyLength, reportErrors,
+                           operationName);
+}
+
+} // namespace vestan

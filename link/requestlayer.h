@@ -1,0 +1,61 @@
+#pragma once
+
+#include "link/linkapi.h"
+#include "link/linkchannel.h"
+#include "platform/host.h"
+
+#include <QString>
+#include <cstdint>
+
+namespace vestan {
+
+// Object codes of the controller's objects.
+enum ObjectCode : uint16_t {
+    ObjFlash = 0x0900,
+    ObjRecordSearch = 0x0AFF,
+    ObjJournalHeader = 0x0B00,
+    ObjJournalData = 0x0B01,
+    ObjHandlerVersion = 0x0B03,
+    ObjDateTime = 0x0C02,
+    ObjPower = 0x0C04,
+};
+
+inline constexpr int kRequestAttempts = 10;
+inline constexpr int kRetryPauseMs = 100;
+inline constexpr int kErrStopped = -51;
+// A request that would not fit the link buffer; refused before the library is called.
+inline constexpr int kErrRequestTooLong = -52;
+
+// The application protocol: builds request packets in the channel's transmit
+// buffer, exchanges them through the link library with attempts, pauses and
+// the retry question, and reads the replies in place in the receive buffer.
+// An empty operationName means none.
+class RequestLayer
+{
+public:
+    RequestLayer(LinkChannel &channel, const LinkApi &api, Host &host);
+
+    int TransactRequest(uint16_t requestLength, uint16_t &replyLength, int reportErrors,
+                        const QString &operationName);
+    int RequestSize(uint16_t objectCode, uint32_t &value, int reportErrors,
+                    const QString &operationName);
+    int RequestQuery(uint16_t objectCode, uint16_t length, const uint8_t *argument,
+                     uint16_t &count, uint16_t &dataOffset, int reportErrors,
+                     const QString &operationName);
+    int RequestBlock(uint16_t objectCode, uint16_t length, uint32_t offset, uint16_t &count,
+                     uint16_t &dataOffset, int reportErrors, const QString &operationName);
+    int RequestWrite(uint16_t objectCode, const uint8_t *data, uint16_t length, int reportErrors,
+                     const QString &operationName);
+
+    LinkChannel &channel() { return channel_; }
+
+private:
+    void putHead(uint8_t command, uint16_t objectCode);
+    void report(int result, bool final, bool &retry, const QString &operationName);
+
+    LinkChannel &channel_;
+    const LinkApi &api_;
+    Host &host_;
+};
+
+} // namespace vestan

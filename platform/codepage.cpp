@@ -1,0 +1,82 @@
+#include "platform/codepage.h"
+
+#include <array>
+
+namespace vestan {
+namespace {
+
+// Code points of bytes 0x80 .. 0xBF; 0xC0 .. 0xFF are U+0410 .. U+044F.
+// 0x98 is unassigned in the code page and maps to U+FFFD.
+constexpr std::array<char16_t, 64> kHighTable = {
+    0x0402, 0x0403, 0x201A, 0x0453, 0x201E, 0x2026, 0x2020, 0x2021,
+    0x20AC, 0x2030, 0x0409, 0x2039, 0x040A, 0x040C, 0x040B, 0x040F,
+    0x0452, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+    0xFFFD, 0x2122, 0x0459, 0x203A, 0x045A, 0x045C, 0x045B, 0x045F,
+    0x00A0, 0x040E, 0x045E, 0x0408, 0x00A4, 0x0490, 0x00A6, 0x00A7,
+    0x0401, 0x00A9, 0x0404, 0x00AB, 0x00AC, 0x00AD, 0x00AE, 0x0407,
+    0x00B0, 0x00B1, 0x0406, 0x0456, 0x0491, 0x00B5, 0x00B6, 0x00B7,
+    0x0451, 0x2116, 0x0454, 0x00BB, 0x0458, 0x0405, 0x0455, 0x0457,
+};
+
+char16_t decodeByte(unsigned char b)
+{
+    if (b < 0x80)
+        return b;
+    if (b >= 0xC0)
+        return char16_t(0x0410 + (b - 0xC0));
+    return kHighTable[b - 0x80];
+}
+
+char encodeUnit(char16_t u)
+{
+    if (u < 0x80)
+        return char(u);
+    if (u >= 0x0410 && u <= 0x044F)
+        return char(0xC0 + (u - 0x0410));
+    for (size_t i = 0; i < kHighTable.size(); ++i) {
+        if (kHighTable[i] == u && u != 0xFFFD)
+            return char(0x80 + i);
+    }
+    return '?';
+}
+
+} // namespace
+
+QByteArray toCp1251(const QString &text)
+{
+    QByteArray out;
+    out.reserve(text.size());
+    for (QChar c : text)
+        out.append(encodeUnit(c.unicode()));
+    return out;
+}
+
+QString fromCp1251(std::string_view bytes)
+{
+    QString out;
+    out.reserve(qsizetype(bytes.size()));
+    for (char b : bytes)
+        out.append(QChar(decodeByte(static_cast<unsigned char>(b))));
+    return out;
+}
+
+QString fromCp1251(const char *text)
+{
+    if (!text)
+        return QString();
+    return fromCp1251(std::string_view(text));
+}
+
+std::string utf8ToCp1251(std::string_view utf8)
+{
+    const QByteArray bytes = toCp1251(QString::fromUtf8(utf8.data(), qsizetype(utf8.size())));
+    return std::string(bytes.constData(), size_t(bytes.size()));
+}
+
+std::string cp1251ToUtf8(std::string_view cp1251)
+{
+    const QByteArray bytes = fromCp1251(cp1251).toUtf8();
+    return std::string(bytes.constData(), size_t(bytes.size()));
+}
+
+} // namespace vestan
