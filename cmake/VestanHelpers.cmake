@@ -6,6 +6,15 @@ function(vestan_subsystem name)
         ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp
         ${CMAKE_CURRENT_SOURCE_DIR}/*.h
         ${CMAKE_CURRENT_SOURCE_DIR}/*.qrc)
+    set(compiled ${sources})
+    list(FILTER compiled INCLUDE REGEX "\\.(cpp|qrc)$")
+    if(NOT compiled)
+        # A folder with headers only (or nothing yet) still gives a target to depend on.
+        add_library(${name} INTERFACE)
+        target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR})
+        target_link_libraries(${name} INTERFACE ${ARG_DEPENDS})
+        return()
+    endif()
     add_library(${name} STATIC ${sources})
     target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
     target_link_libraries(${name} PUBLIC ${ARG_DEPENDS})
