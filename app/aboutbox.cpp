@@ -1,0 +1,9 @@
+#include "app/aboutbox.h"
+
+#include "app/programstate.h"
+
+namespace vestan {
+
+void SBtnAboutClick(ProgramState &) {}
+
+} // namespace vestan

@@ -1,0 +1,10 @@
+#include "journal/progresspanel.h"
+
+namespace vestan {
+
+ProgressPanel::ProgressPanel(QWidget *parent) : QFrame(parent)
+{
+    setObjectName(QStringLiteral("PnlLGetJur"));
+}
+
+} // namespace vestan
