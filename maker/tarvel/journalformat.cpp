@@ -267,7 +267,8 @@ void fillData(const JournalSpec &spec, uint64_t offset, std::span<uint8_t> out)
         partial.resize(spec.recordSize);
         fillRecord(spec, index, partial);
         const std::size_t n = std::min(want, partial.size() - within);
-        std::copy_n(partial.begin() + std::ptrdiff_t(within), n, out.begin() + std::ptrdiff_t(done));
+        std::copy_n(partial.begin() + std::ptrdiff_t(within), n,
+                    out.begin() + std::ptrdiff_t(done));
         done += n;
     }
 }
@@ -278,8 +279,9 @@ Journal generateJournal(const JournalSpec &spec)
     j.header = encodeHeader(spec);
     j.data.resize(std::size_t(dataSize(spec)));
     for (uint32_t i = 0; i < spec.recordCount; ++i)
-        fillRecord(spec, i, std::span<uint8_t>(j.data).subspan(std::size_t(i) * spec.recordSize,
-                                                                 spec.recordSize));
+        fillRecord(
+            spec, i,
+            std::span<uint8_t>(j.data).subspan(std::size_t(i) * spec.recordSize, spec.recordSize));
     return j;
 }
 
