@@ -1,0 +1,103 @@
+#include "info/infotexts.h"
+
+#include "maker/tarvel/tarvel.h"
+#include "platform/codepage.h"
+
+#include <bit>
+#include <cstring>
+#include <string_view>
+
+namespace vestan {
+namespace {
+
+namespace rec = journalrecord;
+
+constexpr const char *kMonths[12] = {"Янв", "Фев", "Мар", "Апр", "Май", "Июн",
+                                     "Июл", "Авг", "Сен", "Окт", "Ноя", "Дек"};
+
+unsigned u16At(const uint8_t *p)
+{
+    return unsigned(p[0]) | (unsigned(p[1]) << 8);
+}
+
+float floatAt(const uint8_t *p)
+{
+    const uint32_t bits =
+        uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
+    return std::bit_cast<float>(bits);
+}
+
+// A NUL-terminated code page 1251 field that may fill its whole width.
+QString textField(const uint8_t *field, std::size_t width)
+{
+    const char *text = reinterpret_cast<const char *>(field);
+    const void *end = std::memchr(text, 0, width);
+    const std::size_t length = end ? std::size_t(static_cast<const char *>(end) - text) : width;
+    return fromCp1251(std::string_view(text, length));
+}
+
+} // namespace
+
+QString FormatJournalDateTime(const uint8_t *record)
+{
+    if (!record)
+        return QString();
+    const unsigned year = u16At(record);
+    const unsigned month = record[2];
+    const unsigned day = record[3];
+    const unsigned hours = record[4];
+    const unsigned minutes = record[5];
+    const unsigned seconds = record[6];
+    if (month >= 1 && month <= 12)
+        return QString::asprintf("%02u-%s-%04u, %02u:%02u:%02u", day, kMonths[month - 1], year,
+                                 hours, minutes, seconds);
+    return QString::asprintf("  %02u.%02u.%04u, %02u:%02u:%02u", day, month, year, hours, minutes,
+                             seconds);
+}
+
+QString formatHandlerVersion(const uint8_t *data)
+{
+    return QString::asprintf("Обработчик запросов по связи: Версия %u-%u-%u-%u от %u.%u.%u",
+                             unsigned(data[0]), unsigned(data[1]), unsigned(data[2]),
+                             unsigned(data[3]), unsigned(data[7]), unsigned(data[6]),
+                             u16At(data + 4));
+}
+
+QString controllerVersionText(const uint8_t *journalHeader)
+{
+    return textField(journalHeader + rec::kVersionText, rec::kVersionTextSize);
+}
+
+QStringList journalHeaderSummary(const uint8_t *journalHeader)
+{
+    const uint8_t *h = journalHeader;
+    const QString name = textField(h + rec::kControllerName, rec::kControllerNameSize);
+    QStringList lines;
+    lines << QString::asprintf("К О Н Т Р О Л Л Е Р:  %s", qUtf8Printable(name));
+    lines << QString::asprintf("   Первое включение    %s",
+                               qUtf8Printable(FormatJournalDateTime(h + rec::kFirstPowerOn)));
+    lines << QString::asprintf("   Последнее включение %s",
+                               qUtf8Printable(FormatJournalDateTime(h + rec::kLastPowerOn)));
+    lines << QString::asprintf("   Сохранение настроек %s",
+                               qUtf8Printable(FormatJournalDateTime(h + rec::kSettingsSaved)));
+    lines << QString::asprintf("   Запрос параметров   %s", qUtf8Printable(FormatJournalDateTime(
+                                                                h + rec::kParametersRequested)));
+    lines << QString();
+    lines << QStringLiteral("Ж У Р Н А Л");
+    lines << QString();
+    lines << QString::asprintf("   Число записей                  %6u",
+                               u16At(h + rec::kRecordCount));
+    lines << QString::asprintf("   Размер записи                  %6u",
+                               u16At(h + rec::kRecordSize));
+    lines << QString::asprintf("   MAX. число переменных в записи %6u",
+                               u16At(h + rec::kMaxVariables));
+    return lines;
+}
+
+QString formatPowerReadings(const uint8_t *data)
+{
+    return QString::asprintf("Uпит=%6.2f,  Fпит=%6.2f,  tв.к=%6.2f", double(floatAt(data)),
+                             double(floatAt(data + 4)), double(floatAt(data + 8)));
+}
+
+} // namespace vestan

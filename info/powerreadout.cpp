@@ -1,0 +1,41 @@
+#include "info/powerreadout.h"
+
+#include "app/programstate.h"
+#include "info/infotexts.h"
+
+#include <QLabel>
+#include <QScopeGuard>
+
+namespace vestan {
+
+PowerReadout::PowerReadout(ProgramState &state, QLabel *text) : state_(state), text_(text) {}
+
+void PowerReadout::BtnUClick()
+{
+    LinkChannel &channel = state_.channel;
+    if (channel.running != 0)
+        return;
+    channel.running = 1;
+    const auto done = qScopeGuard([&] { channel.running = 0; });
+    text_->clear();
+
+    const QString operation = QStringLiteral("Получить данные по питанию");
+    uint16_t count = 0;
+    uint16_t dataOffset = 0;
+    const int result = state_.requests.RequestQuery(ObjPower, kPowerReadingsSize, nullptr, count,
+                                                    dataOffset, 1, operation);
+    if (result != 0)
+        return;
+    // Fewer bytes would show whatever an earlier reply left in the buffer.
+    if (count < kPowerReadingsSize) {
+        state_.host.messageBox(
+            QStringLiteral("Vestan: ") + operation,
+            QString::asprintf("Неполный ответ контроллера: %u байт данных вместо %d.",
+                              unsigned(count), kPowerReadingsSize),
+            kMbIconStop | kMbOk);
+        return;
+    }
+    text_->setText(formatPowerReadings(channel.rxBuffer + dataOffset));
+}
+
+} // namespace vestan
