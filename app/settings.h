@@ -1,18 +1,29 @@
 #pragma once
 
+#include <QString>
+
 namespace vestan {
 
 struct ProgramState;
 class LinkToolBar;
 
-// The settings file beside the program: read once at start-up, written by
-// every run of the ending. Scaffold: its owner replaces the bodies.
+// The settings file beside the program: the link port, the network number,
+// the portion size, the telephone number and the recent journal files. Read
+// once at start-up, written by every run of the ending.
 class Settings
 {
 public:
     Settings(ProgramState &state, LinkToolBar &toolBar) : state_(state), toolBar_(toolBar) {}
+
+    // Reading never fails: what is missing or out of range falls back to its default.
     void LoadSettings();
+    // Throws VestanError("Unable to write to <file>") at the first key that cannot be
+    // written; the keys after it keep their old values in the file.
     void SaveSettings();
+
+    // The program's path with its extension replaced by ".ini" (".ini" appended when it
+    // has none).
+    static QString settingsFileName(const QString &programPath);
 
 private:
     ProgramState &state_;

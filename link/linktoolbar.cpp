@@ -1,14 +1,376 @@
 #include "link/linktoolbar.h"
 
 #include "app/programstate.h"
+#include "platform/codepage.h"
+#include "platform/guarded.h"
+#include "platform/numbers.h"
+#include "platform/widgets.h"
+
+#include <QComboBox>
+#include <QEvent>
+#include <QFocusEvent>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QToolButton>
+
+// Resources of a static library are registered by name at global scope.
+static void initLinkResources()
+{
+    Q_INIT_RESOURCE(link);
+}
 
 namespace vestan {
+namespace {
+
+constexpr int kNetNumberMin = 1;
+constexpr int kNetNumberMax = 250;
+const QColor kOpenBackground(0, 128, 0);
+
+// Entering and leaving a field by the user, not a popup menu or another window taking
+// the keyboard for a moment.
+bool isFieldFocusChange(const QEvent *event)
+{
+    const auto reason = static_cast<const QFocusEvent *>(event)->reason();
+    return reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason;
+}
+
+bool isTrimmedAway(QChar c)
+{
+    const char16_t u = c.unicode();
+    return u <= 0x20 || (u >= 0x7F && u <= 0x9F) || c.isSpace();
+}
+
+} // namespace
 
 LinkToolBar::LinkToolBar(ProgramState &state, QWidget *parent) : QToolBar(parent), state_(state)
 {
+    initLinkResources();
     setObjectName(QStringLiteral("PnlCom"));
+    setHint(this, QStringLiteral("Работа с устройством связи"), false);
+    setAllowedAreas(Qt::TopToolBarArea | Qt::BottomToolBarArea);
+    buildControls();
+    bindEvents();
 }
 
-void LinkToolBar::RefreshLinkStatus() {}
+void LinkToolBar::buildControls()
+{
+    // One band: the controls sit in a row on a panel of their own, so that hiding the
+    // stop button is an ordinary hide.
+    auto *band = new QWidget(this);
+    band->setObjectName(QStringLiteral("PnlComControls"));
+    auto *row = new QHBoxLayout(band);
+    row->setContentsMargins(2, 1, 2, 1);
+    row->setSpacing(2);
+
+    idNetLabel_ = makeTextField(band, "StTIDNet", QStringLiteral(" № "), kPlain,
+                                QStringLiteral("Сетевой номер контроллера"));
+
+    idNet_ = new QLineEdit(QStringLiteral("33"), band);
+    idNet_->setObjectName(QStringLiteral("EdIDNet"));
+    idNet_->setFixedWidth(40);
+    setHint(idNet_, QStringLiteral("Сетевой номер 1 .. 250"));
+
+    size_ = new QComboBox(band);
+    size_->setObjectName(QStringLiteral("CBoxSize"));
+    size_->setEditable(false);
+    size_->addItems({QStringLiteral("    16"), QStringLiteral("    32"), QStringLiteral("    64"),
+                     QStringLiteral("  128"), QStringLiteral("  256"), QStringLiteral("  512"),
+                     QStringLiteral("1000"), QStringLiteral("1024")});
+    size_->setCurrentIndex(-1);
+    setHint(size_, QStringLiteral("Max. размер поции для чтения с контроллера"));
+
+    phone_ = new QLineEdit(band);
+    phone_->setObjectName(QStringLiteral("EdPhone"));
+    phone_->setFixedWidth(143);
+    setHint(phone_, QStringLiteral("Телефрнный номер."));
+
+    comName_ = makeTextField(band, "StTComName", QStringLiteral("COM2  [5555555]"),
+                             kSunken | kCentred, QStringLiteral("Устройство связи"));
+    comName_->setAutoFillBackground(true);
+    comName_->setMinimumWidth(comName_->fontMetrics().horizontalAdvance(comName_->text()) + 12);
+
+    select_ = makePictureButton(band, "SBtnComSelect",
+                                QIcon(QStringLiteral(":/link/icons/comselect.svg")),
+                                QStringLiteral("Выбрать и открыть  устройства связи"));
+    openClose_ = makeTextButton(band, "SBtnComOpenClose", QStringLiteral("Открыть"),
+                                QStringLiteral("Открыть/Закрыть устройство связи"));
+    openClose_->setFixedWidth(64);
+    comState_ =
+        makePictureButton(band, "SBtnComState", QIcon(QStringLiteral(":/link/icons/comstate.svg")),
+                          QStringLiteral("Статистика сенса связи"));
+    setup_ =
+        makePictureButton(band, "SBtnComSetup", QIcon(QStringLiteral(":/link/icons/comsetup.svg")),
+                          QStringLiteral("Настройка параметров связи"));
+    stop_ =
+        makePictureButton(band, "SBtnComStop", QIcon(QStringLiteral(":/link/icons/comstop.svg")),
+                          QStringLiteral("Завершить сеанс связи (прием/передачу)"));
+
+    for (QWidget *w : {static_cast<QWidget *>(idNetLabel_), static_cast<QWidget *>(idNet_),
+                       static_cast<QWidget *>(size_), static_cast<QWidget *>(phone_),
+                       static_cast<QWidget *>(comName_), static_cast<QWidget *>(select_),
+                       static_cast<QWidget *>(openClose_), static_cast<QWidget *>(comState_),
+                       static_cast<QWidget *>(setup_), static_cast<QWidget *>(stop_)})
+        row->addWidget(w);
+    addWidget(band);
+}
+
+template <typename F> void LinkToolBar::runGuarded(F handler)
+{
+    guarded(state_.host, handler)();
+}
+
+void LinkToolBar::bindEvents()
+{
+    Host &host = state_.host;
+    // Every handler ignores the signal's arguments and reports what escapes it.
+    const auto bind = [&host](auto handler) {
+        return guarded(host, [handler](auto &&...) { handler(); });
+    };
+    connect(select_, &QToolButton::clicked, this, bind([this] { SBtnComSelectClick(); }));
+    connect(openClose_, &QToolButton::clicked, this, bind([this] { SBtnComOpenCloseClick(); }));
+    connect(comState_, &QToolButton::clicked, this, bind([this] { SBtnComStateClick(); }));
+    connect(setup_, &QToolButton::clicked, this, bind([this] { SBtnComSetupClick(); }));
+    connect(stop_, &QToolButton::clicked, this, bind([this] { SBtnComStopClick(); }));
+    connect(idNet_, &QLineEdit::textChanged, this, bind([this] { EdIDNetEnter(); }));
+    connect(size_, &QComboBox::currentIndexChanged, this, bind([this] { CBoxSizeChange(); }));
+    idNet_->installEventFilter(this);
+    phone_->installEventFilter(this);
+}
+
+bool LinkToolBar::eventFilter(QObject *watched, QEvent *event)
+{
+    const QEvent::Type type = event->type();
+    if (watched == idNet_) {
+        if ((type == QEvent::FocusIn || type == QEvent::FocusOut) && isFieldFocusChange(event))
+            runGuarded([this] { EdIDNetEnter(); });
+    } else if (watched == phone_) {
+        if (type == QEvent::FocusIn && isFieldFocusChange(event)) {
+            runGuarded([this] { EdPhoneEnter(); });
+        } else if (type == QEvent::FocusOut && isFieldFocusChange(event)) {
+            runGuarded([this] { EdPhoneExit(); });
+        } else if (type == QEvent::MouseButtonRelease &&
+                   static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
+            runGuarded([this] { EdPhoneEnter(); });
+        } else if (type == QEvent::KeyPress) {
+            const int key = static_cast<QKeyEvent *>(event)->key();
+            if (key == Qt::Key_Return || key == Qt::Key_Enter)
+                runGuarded([this] { EdPhoneKeyPress(QChar(13)); });
+        }
+    }
+    return QToolBar::eventFilter(watched, event);
+}
+
+bool LinkToolBar::hasEntryPoints() const
+{
+    const LinkApi &api = state_.api;
+    return api._trvCL_fDlgSetup && api._trvCL_fOpen && api._trvCL_fClose && api._trvCL_fIsOpen &&
+           api._trvCL_fErr2str && api._trvCL_fSetPhone && api._trvCL_fParamBaud;
+}
+
+QString LinkToolBar::portText() const
+{
+    return QString::asprintf("COM%u", unsigned(state_.channel.portIndex + 1));
+}
+
+void LinkToolBar::setFieldText(QLineEdit *field, const QString &text)
+{
+    if (field->text() == text)
+        return; // keeps the cursor and the selection where the user left them
+    settingText_ = true;
+    field->setText(text);
+    settingText_ = false;
+}
+
+void LinkToolBar::RefreshLinkStatus()
+{
+    const LinkChannel &channel = state_.channel;
+    const LinkSession &session = state_.session;
+
+    comName_->setText(channel.baudRate == 0
+                          ? portText()
+                          : QString::asprintf("COM%u  [%u]", unsigned(channel.portIndex + 1),
+                                              unsigned(channel.baudRate)));
+    if (channel.isOpen != 0) {
+        openClose_->setText(QStringLiteral("Закрыть"));
+        QPalette open = comName_->palette();
+        open.setColor(QPalette::Window, kOpenBackground);
+        open.setColor(QPalette::WindowText, Qt::white);
+        comName_->setPalette(open);
+        comName_->setBackgroundRole(QPalette::Window);
+        comName_->setForegroundRole(QPalette::WindowText);
+        select_->setEnabled(false);
+        setup_->setEnabled(false);
+    } else {
+        openClose_->setEnabled(true);
+        openClose_->setText(QStringLiteral("Открыть"));
+        // Back to the system colours: button highlight behind window text.
+        comName_->setPalette(QPalette());
+        comName_->setBackgroundRole(QPalette::Light);
+        comName_->setForegroundRole(QPalette::WindowText);
+        select_->setEnabled(true);
+        setup_->setEnabled(true);
+        stop_->setEnabled(false);
+        stop_->hide();
+    }
+
+    const bool idle = channel.running == 0;
+    idNet_->setEnabled(idle);
+    size_->setEnabled(idle);
+    openClose_->setEnabled(idle);
+    stop_->setEnabled(!idle);
+    stop_->setVisible(!idle);
+
+    if (journal_.file)
+        journal_.file->setText(session.lastJournalFile);
+    if (journal_.sizes) {
+        QString sizes;
+        if (session.lastDataSize != 0)
+            sizes = QString::asprintf("Заголовок %lu, данные %lu",
+                                      (unsigned long)session.lastHeaderSize,
+                                      (unsigned long)session.lastDataSize);
+        else if (session.lastHeaderSize != 0)
+            sizes = QString::asprintf("Заголовок %lu", (unsigned long)session.lastHeaderSize);
+        else
+            sizes = QStringLiteral(" ");
+        journal_.sizes->setText(sizes);
+    }
+    for (QWidget *w : {journal_.jurLink, journal_.headOnly, journal_.jurLoad, journal_.jurFile})
+        if (w)
+            w->setEnabled(idle);
+}
+
+void LinkToolBar::SBtnComSelectClick()
+{
+    if (hasEntryPoints()) {
+        const int32_t port = state_.api._trvCL_fDlgSetup(1, state_.channel.portIndex);
+        // A negative result is an error, never a port: the selection stays.
+        if (port < 0)
+            ReportLinkError(port, portText());
+        else
+            state_.channel.portIndex = port;
+    }
+    RefreshLinkStatus();
+}
+
+void LinkToolBar::SBtnComOpenCloseClick()
+{
+    if (hasEntryPoints()) {
+        LinkChannel &channel = state_.channel;
+        const LinkApi &api = state_.api;
+        channel.isOpen = api._trvCL_fIsOpen(channel.portIndex);
+        if (channel.isOpen != 0) {
+            api._trvCL_fClose(channel.portIndex);
+        } else {
+            const int port = OpenLink(channel.portIndex);
+            if (port < 0) {
+                ReportLinkError(port, portText());
+            } else {
+                state_.session.rememberedPort = port;
+                channel.portIndex = port;
+                channel.isOpen = 1;
+            }
+        }
+        channel.isOpen = api._trvCL_fIsOpen(channel.portIndex);
+        channel.baudRate = api._trvCL_fParamBaud(channel.portIndex);
+    }
+    RefreshLinkStatus();
+}
+
+void LinkToolBar::SBtnComStateClick()
+{
+    if (hasEntryPoints()) {
+        const int result = state_.api._trvCL_fDlgSetup(2, state_.channel.portIndex);
+        if (result < 0)
+            ReportLinkError(result, portText());
+    }
+    RefreshLinkStatus();
+}
+
+void LinkToolBar::SBtnComSetupClick()
+{
+    if (hasEntryPoints()) {
+        state_.api._trvCL_fDlgSetup(0, state_.channel.portIndex);
+        state_.channel.baudRate = state_.api._trvCL_fParamBaud(state_.channel.portIndex);
+    }
+    RefreshLinkStatus();
+}
+
+void LinkToolBar::SBtnComStopClick()
+{
+    state_.channel.running = 0;
+    RefreshLinkStatus();
+}
+
+void LinkToolBar::EdIDNetEnter()
+{
+    if (settingText_)
+        return;
+    const int32_t n = parseLenientInt(idNet_->text());
+    if (n >= kNetNumberMin && n <= kNetNumberMax)
+        state_.channel.netNumber = uint8_t(n);
+    setFieldText(idNet_, QString::asprintf("%u", unsigned(state_.channel.netNumber)));
+    RefreshLinkStatus();
+}
+
+void LinkToolBar::CBoxSizeChange()
+{
+    const int item = size_->currentIndex();
+    if (item >= 0 && item < int(std::size(kPortionSizes)))
+        state_.session.portionSize = kPortionSizes[item];
+}
+
+void LinkToolBar::EdPhoneEnter()
+{
+    setFieldText(phone_, state_.session.phoneNumber);
+}
+
+void LinkToolBar::EdPhoneExit()
+{
+    NormalizePhone();
+}
+
+void LinkToolBar::EdPhoneKeyPress(QChar key)
+{
+    if (key == QChar(13))
+        NormalizePhone();
+}
+
+void LinkToolBar::NormalizePhone()
+{
+    QString text = phone_->text();
+    qsizetype from = 0;
+    qsizetype to = text.size();
+    while (from < to && isTrimmedAway(text.at(from)))
+        ++from;
+    while (to > from && isTrimmedAway(text.at(to - 1)))
+        --to;
+    qsizetype length = std::min<qsizetype>(to - from, kPhoneCapacity);
+    if (length == kPhoneCapacity && text.at(from + length - 1).isHighSurrogate())
+        --length; // never half a character
+    state_.session.phoneNumber = text.mid(from, length);
+    setFieldText(phone_, state_.session.phoneNumber);
+}
+
+int LinkToolBar::OpenLink(int32_t port)
+{
+    const QByteArray phone = toCp1251(state_.session.phoneNumber);
+    state_.api._trvCL_fSetPhone(port, phone.constData());
+    return state_.api._trvCL_fOpen(port);
+}
+
+void LinkToolBar::ReportLinkError(int code, const std::optional<QString> &context)
+{
+    if (code >= 0 || !state_.api._trvCL_fErr2str)
+        return;
+    const char *text = state_.api._trvCL_fErr2str(code);
+    if (!text || !*text)
+        return;
+    const QString caption = context ? QString::asprintf("%s:%s", "Vestan", qUtf8Printable(*context))
+                                    : QString::asprintf("%s", "Vestan");
+    state_.host.messageBox(caption, fromCp1251(text), kMbIconStop | kMbOk);
+}
 
 } // namespace vestan

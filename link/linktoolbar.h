@@ -1,25 +1,91 @@
 #pragma once
 
 #include "link/linksession.h"
+
+#include <QString>
 #include <QToolBar>
+#include <optional>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QToolButton;
 
 namespace vestan {
 
 struct ProgramState;
 
-// Scaffold: the owner of this folder replaces it with the real page.
+// The link tool bar band PnlCom: device selection, setup, open and close,
+// statistics and stop, and the network number, portion size and telephone
+// number fields. It draws the link state (RefreshLinkStatus) on itself and
+// on the journal page's status controls.
 class LinkToolBar : public QToolBar, public LinkStatusDisplay
 {
     Q_OBJECT
 
 public:
     LinkToolBar(ProgramState &state, QWidget *parent = nullptr);
+
+    // The journal page's controls; any of them may be null.
     void setJournalStatusControls(const JournalStatusControls &controls) { journal_ = controls; }
     void RefreshLinkStatus() override;
 
+    // Handlers, bound to the controls in the constructor.
+    void SBtnComSelectClick();
+    void SBtnComOpenCloseClick();
+    void SBtnComStateClick();
+    void SBtnComSetupClick();
+    void SBtnComStopClick();
+    void EdIDNetEnter();
+    void CBoxSizeChange();
+    void EdPhoneEnter();
+    void EdPhoneExit();
+    void EdPhoneKeyPress(QChar key);
+
+    // Takes the telephone field into phoneNumber and shows the result.
+    void NormalizePhone();
+    // Hands phoneNumber to the library, then opens the port; returns the port now open or a
+    // negative error code.
+    int OpenLink(int32_t port);
+    // Shows the library's text for a negative code; no context gives the caption "Vestan".
+    void ReportLinkError(int code, const std::optional<QString> &context = std::nullopt);
+
+    QLabel *StTIDNet() const { return idNetLabel_; }
+    QLineEdit *EdIDNet() const { return idNet_; }
+    QComboBox *CBoxSize() const { return size_; }
+    QLineEdit *EdPhone() const { return phone_; }
+    QLabel *StTComName() const { return comName_; }
+    QToolButton *SBtnComSelect() const { return select_; }
+    QToolButton *SBtnComOpenClose() const { return openClose_; }
+    QToolButton *SBtnComState() const { return comState_; }
+    QToolButton *SBtnComSetup() const { return setup_; }
+    QToolButton *SBtnComStop() const { return stop_; }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
+    void buildControls();
+    void bindEvents();
+    template <typename F> void runGuarded(F handler);
+    bool hasEntryPoints() const;
+    QString portText() const;
+    void setFieldText(QLineEdit *field, const QString &text);
+
     ProgramState &state_;
     JournalStatusControls journal_;
+    bool settingText_ = false; // our own setText must not run the change handler again
+
+    QLabel *idNetLabel_ = nullptr;
+    QLineEdit *idNet_ = nullptr;
+    QComboBox *size_ = nullptr;
+    QLineEdit *phone_ = nullptr;
+    QLabel *comName_ = nullptr;
+    QToolButton *select_ = nullptr;
+    QToolButton *openClose_ = nullptr;
+    QToolButton *comState_ = nullptr;
+    QToolButton *setup_ = nullptr;
+    QToolButton *stop_ = nullptr;
 };
 
 } // namespace vestan

@@ -1,0 +1,52 @@
+#include "clock/controllerclock.h"
+
+#include "app/programstate.h"
+#include "clock/ctldatetime.h"
+#include "clock/datetimefields.h"
+#include "clock/runningflag.h"
+
+#include <QLabel>
+
+namespace vestan {
+
+void ControllerClock::BtnGDTTMClick()
+{
+    LinkChannel &channel = state_.channel;
+    if (channel.running != 0)
+        return;
+    const RunningFlag running(channel);
+    uint16_t count = 0;
+    uint16_t dataOffset = 0;
+    const int result =
+        state_.requests.RequestQuery(ObjDateTime, CtlDateTime::kSize, nullptr, count, dataOffset, 1,
+                                     QStringLiteral("Чтение системных даты и времени"));
+    if (result != 0)
+        return;
+    const CtlDateTime t = CtlDateTime::fromBytes(channel.rxBuffer + dataOffset);
+    display_->setText(QString::asprintf("%u.%u.%u (%u-%s),  %02u:%02u:%02u", unsigned(t.day),
+                                        unsigned(t.month), unsigned(t.year), unsigned(t.dayOfWeek),
+                                        qUtf8Printable(weekdayName(t.dayOfWeek)), unsigned(t.hours),
+                                        unsigned(t.minutes), unsigned(t.seconds)));
+}
+
+void ControllerClock::SetControllerClock()
+{
+    LinkChannel &channel = state_.channel;
+    if (channel.running != 0)
+        return;
+    const RunningFlag running(channel);
+    const JournalDateTime fields = fields_.read();
+    CtlDateTime t;
+    t.seconds = fields.seconds;
+    t.minutes = fields.minutes;
+    t.hours = fields.hours;
+    t.day = fields.day;
+    t.month = fields.month;
+    t.year = fields.year;
+    t.dayOfWeek = dayOfWeekOf(fields.year, fields.month, fields.day);
+    const auto bytes = t.toBytes();
+    state_.requests.RequestWrite(ObjDateTime, bytes.data(), CtlDateTime::kSize, 1,
+                                 QStringLiteral("Установка даты и времени"));
+}
+
+} // namespace vestan

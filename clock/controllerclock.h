@@ -1,0 +1,30 @@
+#pragma once
+
+class QLabel;
+
+namespace vestan {
+
+struct ProgramState;
+struct DateTimeFields;
+
+// Reads the controller's clock once into a text field, and sets it from the
+// page's date and time fields.
+class ControllerClock
+{
+public:
+    ControllerClock(ProgramState &state, const DateTimeFields &fields, QLabel *display)
+        : state_(state), fields_(fields), display_(display)
+    {}
+
+    // Shows the clock as "day.month.year (weekday number-name),  hh:mm:ss".
+    void BtnGDTTMClick();
+    // Sends the fields, with the day of week of the date when it is a real one.
+    void SetControllerClock();
+
+private:
+    ProgramState &state_;
+    const DateTimeFields &fields_;
+    QLabel *display_; // StTxtGDTTM
+};
+
+} // namespace vestan

@@ -1,0 +1,104 @@
+#include "clock/ctldatetime.h"
+
+#include <QDate>
+
+namespace vestan {
+namespace {
+
+void putU16(uint8_t *p, uint16_t v)
+{
+    p[0] = uint8_t(v);
+    p[1] = uint8_t(v >> 8);
+}
+
+uint16_t getU16(const uint8_t *p)
+{
+    return uint16_t(p[0] | (p[1] << 8));
+}
+
+} // namespace
+
+std::array<uint8_t, CtlDateTime::kSize> CtlDateTime::toBytes() const
+{
+    std::array<uint8_t, kSize> bytes{};
+    bytes[0] = seconds;
+    bytes[1] = minutes;
+    bytes[2] = hours;
+    bytes[3] = day;
+    bytes[4] = month;
+    putU16(bytes.data() + 5, year);
+    bytes[7] = dayOfWeek;
+    return bytes;
+}
+
+CtlDateTime CtlDateTime::fromBytes(const uint8_t *bytes)
+{
+    CtlDateTime t;
+    t.seconds = bytes[0];
+    t.minutes = bytes[1];
+    t.hours = bytes[2];
+    t.day = bytes[3];
+    t.month = bytes[4];
+    t.year = getU16(bytes + 5);
+    t.dayOfWeek = bytes[7];
+    return t;
+}
+
+void JournalDateTime::write(uint8_t *bytes) const
+{
+    putU16(bytes, year);
+    bytes[2] = month;
+    bytes[3] = day;
+    bytes[4] = hours;
+    bytes[5] = minutes;
+    bytes[6] = seconds;
+}
+
+JournalDateTime JournalDateTime::read(const uint8_t *bytes)
+{
+    JournalDateTime t;
+    t.year = getU16(bytes);
+    t.month = bytes[2];
+    t.day = bytes[3];
+    t.hours = bytes[4];
+    t.minutes = bytes[5];
+    t.seconds = bytes[6];
+    return t;
+}
+
+std::array<uint8_t, RecordStamp::kSize> RecordStamp::toBytes() const
+{
+    std::array<uint8_t, kSize> bytes{};
+    putU16(bytes.data(), recordNumber);
+    stamp.write(bytes.data() + 2);
+    putU16(bytes.data() + 2 + JournalDateTime::kSize, milliseconds);
+    return bytes;
+}
+
+RecordStamp RecordStamp::fromBytes(const uint8_t *bytes)
+{
+    RecordStamp r;
+    r.recordNumber = getU16(bytes);
+    r.stamp = JournalDateTime::read(bytes + 2);
+    r.milliseconds = getU16(bytes + 2 + JournalDateTime::kSize);
+    return r;
+}
+
+QString weekdayName(unsigned dayOfWeek)
+{
+    // Saturday's first letter is a Latin C, as the controller's users know it.
+    static const char *const kNames[] = {"Воскресенье", "Понедельник", "Вторник", "Среда",
+                                         "Четверг",     "Пятница",     "Cуббота"};
+    if (dayOfWeek < std::size(kNames))
+        return QString::fromUtf8(kNames[dayOfWeek]);
+    return QStringLiteral("???");
+}
+
+uint8_t dayOfWeekOf(uint16_t year, uint8_t month, uint8_t day)
+{
+    if (!QDate::isValid(year, month, day))
+        return 0;
+    return uint8_t(QDate(year, month, day).dayOfWeek() % 7); // Qt: Monday 1 .. Sunday 7
+}
+
+} // namespace vestan

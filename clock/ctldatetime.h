@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QString>
+#include <array>
+#include <cstdint>
+
+namespace vestan {
+
+// The controller's clock, object ObjDateTime: 8 bytes, seconds first, year
+// little-endian, then the day of week (0 = Sunday .. 6 = Saturday). Values
+// travel unchecked in both directions.
+struct CtlDateTime
+{
+    static constexpr int kSize = 8;
+
+    uint8_t seconds = 0;
+    uint8_t minutes = 0;
+    uint8_t hours = 0;
+    uint8_t day = 0;
+    uint8_t month = 0;
+    uint16_t year = 0;
+    uint8_t dayOfWeek = 0;
+
+    std::array<uint8_t, kSize> toBytes() const;
+    static CtlDateTime fromBytes(const uint8_t *bytes);
+};
+
+// A time stamp of the journal: 7 bytes, year first (little-endian), no day
+// of week. Also the values of the page's six date and time fields.
+struct JournalDateTime
+{
+    static constexpr int kSize = 7;
+
+    uint16_t year = 0;
+    uint8_t month = 0;
+    uint8_t day = 0;
+    uint8_t hours = 0;
+    uint8_t minutes = 0;
+    uint8_t seconds = 0;
+
+    void write(uint8_t *bytes) const;
+    static JournalDateTime read(const uint8_t *bytes);
+};
+
+// The key of the record search and the controller's answer to it: record
+// number (0 in the key; 0 in a reply means none found), time stamp,
+// milliseconds. 11 bytes.
+struct RecordStamp
+{
+    static constexpr int kSize = 11;
+
+    uint16_t recordNumber = 0;
+    JournalDateTime stamp;
+    uint16_t milliseconds = 0;
+
+    std::array<uint8_t, kSize> toBytes() const;
+    static RecordStamp fromBytes(const uint8_t *bytes);
+};
+
+// The name of a day-of-week byte of CtlDateTime; "???" for values above 6.
+QString weekdayName(unsigned dayOfWeek);
+
+// The day of week (0 = Sunday) of a real calendar date, 0 for anything else
+// (31 February, month 13, year 0).
+uint8_t dayOfWeekOf(uint16_t year, uint8_t month, uint8_t day);
+
+} // namespace vestan

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "clock/ctldatetime.h"
+
+#include <QString>
+
+class QLabel;
+
+namespace vestan {
+
+struct ProgramState;
+struct DateTimeFields;
+
+// Asks the controller for the journal record of the date and time in the
+// page's fields, to the millisecond, and shows the record it names.
+class RecordSearch
+{
+public:
+    RecordSearch(ProgramState &state, const DateTimeFields &fields, QLabel *recordNumber,
+                 QLabel *result, QLabel *infoData)
+        : state_(state), fields_(fields), recordNumber_(recordNumber), result_(result),
+          infoData_(infoData)
+    {}
+
+    void BtnFindClick();
+
+    // "dd.mm.yyyy,  hh:mm:ss,mmm"
+    static QString stampText(const JournalDateTime &t, unsigned milliseconds);
+
+private:
+    ProgramState &state_;
+    const DateTimeFields &fields_;
+    QLabel *recordNumber_; // StTxtIDRec
+    QLabel *result_;       // StTxtRFind
+    QLabel *infoData_;     // LblInfoData
+};
+
+} // namespace vestan
