@@ -41,6 +41,8 @@ int installStopPipe()
     sigemptyset(&action.sa_mask);
     for (int sig : {SIGINT, SIGTERM, SIGHUP})
         sigaction(sig, &action, nullptr);
+    // A script that stops reading our stdout must not kill the line.
+    signal(SIGPIPE, SIG_IGN);
     return fds[0];
 }
 
