@@ -1,0 +1,193 @@
+#include "maker/trvclnk/framecodec.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+namespace vestan::line {
+namespace {
+
+constexpr std::array<uint16_t, 256> makeCrc16Table()
+{
+    std::array<uint16_t, 256> table{};
+    for (unsigned i = 0; i < 256; ++i) {
+        uint16_t crc = uint16_t(i << 8);
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc & 0x8000) ? uint16_t((crc << 1) ^ 0x1021) : uint16_t(crc << 1);
+        table[i] = crc;
+    }
+    return table;
+}
+
+constexpr std::array<uint8_t, 256> makeCrc8Table()
+{
+    std::array<uint8_t, 256> table{};
+    for (unsigned i = 0; i < 256; ++i) {
+        uint8_t crc = uint8_t(i);
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc & 0x80) ? uint8_t((crc << 1) ^ 0x07) : uint8_t(crc << 1);
+        table[i] = crc;
+    }
+    return table;
+}
+
+constexpr auto kCrc16Table = makeCrc16Table();
+constexpr auto kCrc8Table = makeCrc8Table();
+
+} // namespace
+
+uint8_t crc8(const uint8_t *data, size_t size)
+{
+    uint8_t crc = 0;
+    for (size_t i = 0; i < size; ++i)
+        crc = kCrc8Table[crc ^ data[i]];
+    return crc;
+}
+
+uint16_t crc16(const uint8_t *data, size_t size, uint16_t crc)
+{
+    for (size_t i = 0; i < size; ++i)
+        crc = uint16_t((crc << 8) ^ kCrc16Table[((crc >> 8) ^ data[i]) & 0xFF]);
+    return crc;
+}
+
+void appendFrame(std::vector<uint8_t> &out, const uint8_t *payload, size_t size)
+{
+    const size_t start = out.size();
+    out.resize(start + size + kFramingSize);
+    uint8_t *frame = out.data() + start;
+    frame[0] = kStartMark;
+    frame[1] = uint8_t(size & 0xFF);
+    frame[2] = uint8_t(size >> 8);
+    frame[3] = crc8(frame, 3);
+    if (size > 0)
+        std::memcpy(frame + kHeaderSize, payload, size);
+    const uint16_t crc = crc16(frame + 1, kHeaderSize - 1 + size);
+    frame[kHeaderSize + size] = uint8_t(crc & 0xFF);
+    frame[kHeaderSize + size + 1] = uint8_t(crc >> 8);
+}
+
+std::vector<uint8_t> encodeFrame(const uint8_t *payload, size_t size)
+{
+    std::vector<uint8_t> out;
+    out.reserve(size + kFramingSize);
+    appendFrame(out, payload, size);
+    return out;
+}
+
+FrameDecoder::FrameDecoder(size_t maxPayload) : maxPayload_(std::min(maxPayload, kMaxPayload)) {}
+
+void FrameDecoder::feed(const uint8_t *data, size_t size)
+{
+    if (size == 0)
+        return;
+    compact();
+    buffer_.insert(buffer_.end(), data, data + size);
+}
+
+size_t FrameDecoder::payloadLengthAt(size_t at) const
+{
+    return size_t(buffer_[at + 1]) | (size_t(buffer_[at + 2]) << 8);
+}
+
+bool FrameDecoder::findHeader()
+{
+    for (;;) {
+        const size_t end = buffer_.size();
+        if (pos_ >= end)
+            return false;
+        const void *mark = std::memchr(buffer_.data() + pos_, kStartMark, end - pos_);
+        if (mark == nullptr) {
+            counters_.garbageBytes += end - pos_;
+            pos_ = end;
+            return false;
+        }
+        const size_t at = size_t(static_cast<const uint8_t *>(mark) - buffer_.data());
+        counters_.garbageBytes += at - pos_;
+        pos_ = at;
+        if (end - pos_ < kHeaderSize)
+            return false;
+        const uint8_t *header = buffer_.data() + pos_;
+        if (crc8(header, 3) == header[3] && payloadLengthAt(pos_) <= maxPayload_)
+            return true;
+        // Not a frame start after all: the mark was an ordinary byte.
+        ++counters_.headerErrors;
+        ++counters_.garbageBytes;
+        ++pos_;
+    }
+}
+
+bool FrameDecoder::takeFrame(std::vector<uint8_t> &payload)
+{
+    while (findHeader()) {
+        const size_t length = payloadLengthAt(pos_);
+        const size_t frameSize = length + kFramingSize;
+        if (buffer_.size() - pos_ < frameSize)
+            return false;
+        const uint8_t *frame = buffer_.data() + pos_;
+        const uint16_t expected =
+            uint16_t(frame[kHeaderSize + length]) | uint16_t(frame[kHeaderSize + length + 1] << 8);
+        if (crc16(frame + 1, kHeaderSize - 1 + length) != expected) {
+            ++counters_.crcErrors;
+            ++counters_.garbageBytes;
+            ++pos_;
+            continue;
+        }
+        payload.assign(frame + kHeaderSize, frame + kHeaderSize + length);
+        pos_ += frameSize;
+        ++counters_.frames;
+        compact();
+        return true;
+    }
+    compact();
+    return false;
+}
+
+bool FrameDecoder::framePending() const
+{
+    return missingBytes() > 0;
+}
+
+size_t FrameDecoder::missingBytes() const
+{
+    const size_t end = buffer_.size();
+    if (pos_ >= end || buffer_[pos_] != kStartMark)
+        return 0;
+    if (end - pos_ < kHeaderSize)
+        return kHeaderSize - (end - pos_) + kTrailerSize;
+    const uint8_t *header = buffer_.data() + pos_;
+    if (crc8(header, 3) != header[3])
+        return 0;
+    const size_t frameSize = payloadLengthAt(pos_) + kFramingSize;
+    return end - pos_ < frameSize ? frameSize - (end - pos_) : 0;
+}
+
+void FrameDecoder::skipPending()
+{
+    if (!framePending())
+        return;
+    ++counters_.stalledFrames;
+    ++counters_.garbageBytes;
+    ++pos_;
+}
+
+void FrameDecoder::reset()
+{
+    buffer_.clear();
+    pos_ = 0;
+}
+
+void FrameDecoder::compact()
+{
+    if (pos_ == 0)
+        return;
+    if (pos_ >= buffer_.size()) {
+        buffer_.clear();
+        pos_ = 0;
+    } else if (pos_ >= 4096 && pos_ * 2 >= buffer_.size()) {
+        buffer_.erase(buffer_.begin(), buffer_.begin() + std::ptrdiff_t(pos_));
+        pos_ = 0;
+    }
+}
+
+} // namespace vestan::line

@@ -1,0 +1,31 @@
+#include "maker/trvclnk/linkstatistics.h"
+
+namespace vestan::trvclnk {
+
+QList<StatisticsLine> statisticsLines(const LinkStatistics &s)
+{
+    const auto n = [](uint64_t v) { return QString::number(v); };
+    return {
+        {QStringLiteral("Открытий порта"), n(s.opens)},
+        {QStringLiteral("Неудачных открытий"), n(s.openFailures)},
+        {QStringLiteral("Наборов номера"), n(s.dials)},
+        {QStringLiteral("Неудачных наборов"), n(s.dialFailures)},
+        {QStringLiteral("Запросов"), n(s.requests)},
+        {QStringLiteral("Ответов"), n(s.replies)},
+        {QStringLiteral("Неудачных попыток всего"), n(s.failedAttempts())},
+        {QStringLiteral("  тайм-аут"), n(s.timeouts)},
+        {QStringLiteral("  ошибка контрольной суммы"), n(s.crcErrors)},
+        {QStringLiteral("  искажённый кадр"), n(s.malformed)},
+        {QStringLiteral("  ответ больше буфера"), n(s.oversize)},
+        {QStringLiteral("  ошибка передачи"), n(s.writeErrors)},
+        {QStringLiteral("  сбой устройства"), n(s.deviceErrors)},
+        {QStringLiteral("Чужих кадров (другой сетевой номер)"), n(s.foreignFrames)},
+        {QStringLiteral("Запоздалых кадров"), n(s.strayFrames)},
+        {QStringLiteral("Байт вне кадров"), n(s.garbageBytes)},
+        {QStringLiteral("Передано байт"), n(s.bytesSent)},
+        {QStringLiteral("Принято байт"), n(s.bytesReceived)},
+        {QStringLiteral("Завершённых сеансов"), n(s.sessionsEnded)},
+    };
+}
+
+} // namespace vestan::trvclnk

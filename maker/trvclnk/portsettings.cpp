@@ -1,0 +1,118 @@
+#include "maker/trvclnk/portsettings.h"
+
+#include <algorithm>
+#include <optional>
+
+namespace vestan::trvclnk {
+namespace {
+
+// A whole number in [low, high], or nothing: a stored value is either used
+// as written or ignored, never half-read.
+std::optional<int64_t> readNumber(const std::optional<QString> &text, int64_t low, int64_t high)
+{
+    if (!text)
+        return std::nullopt;
+    bool ok = false;
+    const qlonglong value = text->trimmed().toLongLong(&ok);
+    if (!ok || value < low || value > high)
+        return std::nullopt;
+    return value;
+}
+
+} // namespace
+
+int PortSettings::bitsPerCharacter() const
+{
+    return 1 + dataBits + (parity == 'N' ? 0 : 1) + stopBits;
+}
+
+int64_t PortSettings::lineTimeMs(int64_t bytes) const
+{
+    if (baud == 0)
+        return 0;
+    const int64_t bits = bytes * bitsPerCharacter() * 1000;
+    return (bits + baud - 1) / baud;
+}
+
+int PortSettings::effectiveInterByteTimeoutMs() const
+{
+    if (interByteTimeoutMs > 0)
+        return interByteTimeoutMs;
+    // Ten characters' time, but never below what USB adapters and the
+    // scheduler add to a quiet moment on the line.
+    return int(std::max<int64_t>(50, lineTimeMs(10)));
+}
+
+QString sectionName(int port)
+{
+    return QStringLiteral("COM%1").arg(port + 1);
+}
+
+bool isValidPort(int port)
+{
+    return port >= 0 && port < kPortCount;
+}
+
+PortSettings defaultPortSettings(int port)
+{
+    PortSettings settings;
+    settings.device = QStringLiteral("/dev/ttyS%1").arg(port);
+    return settings;
+}
+
+PortSettings readPortSettings(int port, const SettingReader &value)
+{
+    PortSettings s = defaultPortSettings(port);
+    const QString device = value(QStringLiteral("Device")).value_or(QString()).trimmed();
+    if (!device.isEmpty())
+        s.device = device;
+    if (auto v = readNumber(value(QStringLiteral("Baud")), 1, 100000000))
+        s.baud = uint32_t(*v);
+    if (auto v = readNumber(value(QStringLiteral("DataBits")), 5, 8))
+        s.dataBits = int(*v);
+    const QString parity = value(QStringLiteral("Parity")).value_or(QString()).trimmed().toUpper();
+    if (!parity.isEmpty() && QStringLiteral("NEOMS").contains(parity.at(0)))
+        s.parity = char(parity.at(0).unicode());
+    if (auto v = readNumber(value(QStringLiteral("StopBits")), 1, 2))
+        s.stopBits = int(*v);
+    if (auto v = readNumber(value(QStringLiteral("ReplyTimeoutMs")), 1, 600000))
+        s.replyTimeoutMs = int(*v);
+    if (auto v = readNumber(value(QStringLiteral("InterByteTimeoutMs")), 0, 600000))
+        s.interByteTimeoutMs = int(*v);
+    if (const auto init = value(QStringLiteral("ModemInit")))
+        s.modemInit = init->trimmed(); // present but empty: no init string
+    const QString dial = value(QStringLiteral("Dial")).value_or(QString()).trimmed().toUpper();
+    if (dial == QLatin1String("T") || dial == QLatin1String("P"))
+        s.dial = char(dial.at(0).unicode());
+    if (auto v = readNumber(value(QStringLiteral("DialTimeoutMs")), 1, 600000))
+        s.dialTimeoutMs = int(*v);
+    if (auto v = readNumber(value(QStringLiteral("ModemTimeoutMs")), 1, 600000))
+        s.modemTimeoutMs = int(*v);
+    if (auto v = readNumber(value(QStringLiteral("GuardTimeMs")), 0, 60000))
+        s.guardTimeMs = int(*v);
+    return s;
+}
+
+QList<QPair<QString, QString>> lineSettingsValues(const PortSettings &s)
+{
+    return {
+        {QStringLiteral("Baud"), QString::number(s.baud)},
+        {QStringLiteral("DataBits"), QString::number(s.dataBits)},
+        {QStringLiteral("Parity"), QString(QChar(s.parity))},
+        {QStringLiteral("StopBits"), QString::number(s.stopBits)},
+        {QStringLiteral("ReplyTimeoutMs"), QString::number(s.replyTimeoutMs)},
+        {QStringLiteral("InterByteTimeoutMs"), QString::number(s.interByteTimeoutMs)},
+        {QStringLiteral("ModemInit"), s.modemInit},
+        {QStringLiteral("Dial"), QString(QChar(s.dial))},
+        {QStringLiteral("DialTimeoutMs"), QString::number(s.dialTimeoutMs)},
+        {QStringLiteral("ModemTimeoutMs"), QString::number(s.modemTimeoutMs)},
+        {QStringLiteral("GuardTimeMs"), QString::number(s.guardTimeMs)},
+    };
+}
+
+QList<uint32_t> standardBaudRates()
+{
+    return {1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200, 230400, 460800, 921600};
+}
+
+} // namespace vestan::trvclnk

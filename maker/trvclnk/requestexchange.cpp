@@ -1,0 +1,209 @@
+#include "maker/trvclnk/requestexchange.h"
+
+#include "maker/trvclnk/linkerrors.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace vestan::trvclnk {
+namespace {
+
+uint16_t u16At(const uint8_t *bytes)
+{
+    return uint16_t(bytes[0] | (bytes[1] << 8));
+}
+
+// Reply bytes the controller should send for a request (without framing).
+int64_t expectedReplyLength(const uint8_t *request, uint16_t length)
+{
+    if (length < 4)
+        return kLinkBufferSize;
+    const int64_t count = length >= 6 ? u16At(request + 4) : 0;
+    switch (request[1]) {
+    case 1:
+        return 8;
+    case 2:
+        return std::min<int64_t>(6 + count, kLinkBufferSize);
+    case 3:
+        return std::min<int64_t>(10 + count, kLinkBufferSize);
+    case 4:
+        return 6;
+    default:
+        return kLinkBufferSize;
+    }
+}
+
+} // namespace
+
+RequestExchange::RequestExchange(ByteChannel &channel, const PortSettings &settings,
+                                 LinkStatistics &stats)
+    : channel_(channel), settings_(settings), stats_(stats)
+{
+    frame_.reserve(kLinkBufferSize + line::kFramingSize);
+    payload_.reserve(kLinkBufferSize);
+}
+
+int64_t RequestExchange::replyTimeoutMs(const uint8_t *request, uint16_t requestLength) const
+{
+    return settings_.replyTimeoutMs +
+           settings_.lineTimeMs(int64_t(requestLength) + int64_t(line::kFramingSize)) +
+           settings_.lineTimeMs(expectedReplyLength(request, requestLength) +
+                                int64_t(line::kFramingSize));
+}
+
+RequestExchange::Verdict RequestExchange::judge(const uint8_t *request, uint16_t requestLength,
+                                                const std::vector<uint8_t> &payload)
+{
+    if (payload.empty())
+        return Verdict::Malformed;
+    if (payload[0] != request[0])
+        return Verdict::Foreign;
+    const size_t head = std::min<size_t>(requestLength, 4);
+    if (payload.size() < head)
+        return Verdict::Malformed;
+    if (std::memcmp(payload.data(), request, head) != 0)
+        return Verdict::Stray;
+    if (requestLength < 4)
+        return Verdict::Accept;
+    const size_t size = payload.size();
+    switch (request[1]) {
+    case 1:
+        return size >= 8 ? Verdict::Accept : Verdict::Malformed;
+    case 2:
+        if (size < 6 || 6 + size_t(u16At(payload.data() + 4)) > size)
+            return Verdict::Malformed;
+        return Verdict::Accept;
+    case 3:
+        if (size < 10)
+            return Verdict::Malformed;
+        if (requestLength >= 10 && std::memcmp(payload.data() + 6, request + 6, 4) != 0)
+            return Verdict::Stray;
+        if (10 + size_t(u16At(payload.data() + 4)) > size)
+            return Verdict::Malformed;
+        return Verdict::Accept;
+    default:
+        return Verdict::Accept;
+    }
+}
+
+void RequestExchange::noteDecoderCounters()
+{
+    const auto &now = decoder_.counters();
+    stats_.garbageBytes += now.garbageBytes - seen_.garbageBytes;
+    seen_ = now;
+}
+
+int32_t RequestExchange::endWithoutReply(bool brokenSeen)
+{
+    const uint64_t crcErrors = decoder_.counters().crcErrors - seen_.crcErrors;
+    noteDecoderCounters();
+    if (crcErrors > 0) {
+        ++stats_.crcErrors;
+        return kErrCrc;
+    }
+    if (brokenSeen) {
+        ++stats_.malformed;
+        return kErrMalformed;
+    }
+    ++stats_.timeouts;
+    return kErrTimeout;
+}
+
+int32_t RequestExchange::run(const uint8_t *request, uint16_t requestLength, uint8_t *reply,
+                             uint16_t replyCapacity, uint16_t *replyLength)
+{
+    *replyLength = 0;
+    // Whatever lies in the input now answers nothing we are going to ask.
+    channel_.discardInput();
+    decoder_.reset();
+    seen_ = decoder_.counters();
+
+    frame_.clear();
+    line::appendFrame(frame_, request, requestLength);
+    ++stats_.requests;
+    const int writeTimeout = int(settings_.lineTimeMs(int64_t(frame_.size())) + 1000);
+    if (channel_.write(frame_.data(), frame_.size(), writeTimeout) != ByteChannel::Status::Ok) {
+        ++stats_.writeErrors;
+        return kErrWriteFailed;
+    }
+    stats_.bytesSent += frame_.size();
+
+    const int64_t interByte = settings_.effectiveInterByteTimeoutMs();
+    int64_t deadline = channel_.nowMs() + replyTimeoutMs(request, requestLength);
+    bool extended = false;
+    bool brokenSeen = false;
+    int64_t lastByteAt = -1;
+    for (;;) {
+        while (decoder_.takeFrame(payload_)) {
+            switch (judge(request, requestLength, payload_)) {
+            case Verdict::Foreign:
+                ++stats_.foreignFrames;
+                continue;
+            case Verdict::Stray:
+                ++stats_.strayFrames;
+                continue;
+            case Verdict::Malformed:
+                brokenSeen = true;
+                continue;
+            case Verdict::Accept:
+                break;
+            }
+            noteDecoderCounters();
+            if (payload_.size() > replyCapacity) {
+                ++stats_.oversize;
+                return kErrReplyTooLarge;
+            }
+            std::memcpy(reply, payload_.data(), payload_.size());
+            *replyLength = uint16_t(payload_.size());
+            ++stats_.replies;
+            return kOk;
+        }
+        const auto &counters = decoder_.counters();
+        if (counters.crcErrors != seen_.crcErrors || counters.headerErrors != seen_.headerErrors)
+            brokenSeen = true;
+
+        const int64_t now = channel_.nowMs();
+        int64_t waitUntil = deadline;
+        if (decoder_.framePending()) {
+            const int64_t stallAt = lastByteAt + interByte;
+            if (now >= stallAt) {
+                // The rest of this frame is not coming; its bytes may still
+                // hold the start of a good one.
+                decoder_.skipPending();
+                brokenSeen = true;
+                continue;
+            }
+            if (now >= deadline && !extended) {
+                // A frame still arriving at the deadline may finish.
+                extended = true;
+                deadline =
+                    now + 2 * settings_.lineTimeMs(int64_t(decoder_.missingBytes())) + interByte;
+            }
+            waitUntil = std::min(stallAt, deadline);
+        } else if (brokenSeen && lastByteAt >= 0) {
+            // Broken bytes, then silence: this reply is lost, say so early.
+            waitUntil = std::min(deadline, lastByteAt + interByte);
+        }
+        if (now >= waitUntil) {
+            if (now >= deadline || brokenSeen)
+                return endWithoutReply(brokenSeen);
+            continue;
+        }
+
+        size_t received = 0;
+        const auto status =
+            channel_.read(readBuffer_.data(), readBuffer_.size(), int(waitUntil - now), received);
+        if (status == ByteChannel::Status::Failed) {
+            noteDecoderCounters();
+            ++stats_.deviceErrors;
+            return kErrDeviceLost;
+        }
+        if (received > 0) {
+            decoder_.feed(readBuffer_.data(), received);
+            stats_.bytesReceived += received;
+            lastByteAt = channel_.nowMs();
+        }
+    }
+}
+
+} // namespace vestan::trvclnk

@@ -1,0 +1,62 @@
+#pragma once
+
+#include "maker/trvclnk/bytechannel.h"
+#include "maker/trvclnk/framecodec.h"
+#include "maker/trvclnk/linkstatistics.h"
+#include "maker/trvclnk/portsettings.h"
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+namespace vestan::trvclnk {
+
+inline constexpr uint16_t kLinkBufferSize = 1071;
+
+// One request out, its reply back, on an open line.
+//
+// The reply time-out is the configured one plus the time the request and the
+// expected reply need on the line at the port's speed. A reply counts when
+// its frame is whole with a good CRC, it carries the request's network
+// number, command and object code (and, for a block read, its offset), and
+// the count it states fits inside it. Frames for another network number and
+// late replies to earlier requests are ignored, as on a shared RS-485 line.
+// A frame that stops arriving for the inter-byte time-out is given up; once
+// the line has carried broken bytes and then stays quiet for that long, the
+// attempt ends early with a CRC or frame error instead of a full time-out.
+class RequestExchange
+{
+public:
+    RequestExchange(ByteChannel &channel, const PortSettings &settings, LinkStatistics &stats);
+
+    int32_t run(const uint8_t *request, uint16_t requestLength, uint8_t *reply,
+                uint16_t replyCapacity, uint16_t *replyLength);
+
+    // The whole time-out for a request, in milliseconds (for the tests and
+    // the documentation of the line protocol).
+    int64_t replyTimeoutMs(const uint8_t *request, uint16_t requestLength) const;
+
+private:
+    enum class Verdict
+    {
+        Accept,
+        Foreign,
+        Stray,
+        Malformed
+    };
+    static Verdict judge(const uint8_t *request, uint16_t requestLength,
+                         const std::vector<uint8_t> &payload);
+    int32_t endWithoutReply(bool brokenSeen);
+    void noteDecoderCounters();
+
+    ByteChannel &channel_;
+    PortSettings settings_;
+    LinkStatistics &stats_;
+    line::FrameDecoder decoder_;
+    line::FrameDecoder::Counters seen_;
+    std::vector<uint8_t> frame_;
+    std::vector<uint8_t> payload_;
+    std::array<uint8_t, 16384> readBuffer_{};
+};
+
+} // namespace vestan::trvclnk

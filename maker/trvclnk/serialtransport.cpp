@@ -1,0 +1,153 @@
+#include "maker/trvclnk/serialtransport.h"
+
+#include <QSerialPort>
+#include <QThread>
+#include <algorithm>
+
+namespace vestan::trvclnk {
+namespace {
+
+QSerialPort::Parity toQtParity(char parity)
+{
+    switch (parity) {
+    case 'E':
+        return QSerialPort::EvenParity;
+    case 'O':
+        return QSerialPort::OddParity;
+    case 'M':
+        return QSerialPort::MarkParity;
+    case 'S':
+        return QSerialPort::SpaceParity;
+    default:
+        return QSerialPort::NoParity;
+    }
+}
+
+} // namespace
+
+SerialTransport::SerialTransport()
+{
+    clock_.start();
+}
+
+SerialTransport::~SerialTransport()
+{
+    close();
+}
+
+bool SerialTransport::open(const PortSettings &settings)
+{
+    close();
+    error_.clear();
+    port_ = std::make_unique<QSerialPort>();
+    port_->setPortName(settings.device);
+    if (!port_->open(QIODevice::ReadWrite)) {
+        error_ = port_->errorString();
+        port_.reset();
+        return false;
+    }
+    if (!applySettings(settings)) {
+        error_ = port_->errorString();
+        port_->close();
+        port_.reset();
+        return false;
+    }
+    // Modem-control calls fail on a pseudo-terminal ("Inappropriate ioctl"),
+    // which leaves an error behind that means nothing for the line.
+    port_->clearError();
+    port_->clear(QSerialPort::AllDirections);
+    return true;
+}
+
+bool SerialTransport::applySettings(const PortSettings &settings)
+{
+    const auto dataBits = static_cast<QSerialPort::DataBits>(settings.dataBits);
+    const auto stopBits = settings.stopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop;
+    return port_->setBaudRate(qint32(settings.baud)) && port_->setDataBits(dataBits) &&
+           port_->setParity(toQtParity(settings.parity)) && port_->setStopBits(stopBits) &&
+           port_->setFlowControl(QSerialPort::NoFlowControl);
+}
+
+void SerialTransport::close()
+{
+    if (port_) {
+        port_->close();
+        port_.reset();
+    }
+}
+
+bool SerialTransport::isOpen() const
+{
+    return port_ && port_->isOpen();
+}
+
+ByteChannel::Status SerialTransport::failed()
+{
+    error_ = port_ ? port_->errorString() : QString();
+    if (port_)
+        port_->clearError();
+    return Status::Failed;
+}
+
+ByteChannel::Status SerialTransport::write(const uint8_t *data, size_t size, int timeoutMs)
+{
+    if (!isOpen())
+        return Status::Failed;
+    const qint64 queued = port_->write(reinterpret_cast<const char *>(data), qint64(size));
+    if (queued != qint64(size))
+        return failed();
+    const int64_t deadline = nowMs() + timeoutMs;
+    while (port_->bytesToWrite() > 0) {
+        const int64_t left = deadline - nowMs();
+        if (left <= 0 || !port_->waitForBytesWritten(int(left))) {
+            if (port_->error() == QSerialPort::TimeoutError || left <= 0) {
+                port_->clearError();
+                return Status::TimedOut;
+            }
+            return failed();
+        }
+    }
+    return Status::Ok;
+}
+
+ByteChannel::Status SerialTransport::read(uint8_t *buffer, size_t capacity, int timeoutMs,
+                                          size_t &received)
+{
+    received = 0;
+    if (!isOpen())
+        return Status::Failed;
+    if (port_->bytesAvailable() == 0 && !port_->waitForReadyRead(std::max(timeoutMs, 0))) {
+        if (port_->error() == QSerialPort::TimeoutError || port_->error() == QSerialPort::NoError) {
+            // A timed-out wait leaves TimeoutError set; it would spoil the next call.
+            port_->clearError();
+            return Status::TimedOut;
+        }
+        return failed();
+    }
+    const qint64 n = port_->read(reinterpret_cast<char *>(buffer), qint64(capacity));
+    if (n < 0)
+        return failed();
+    received = size_t(n);
+    return Status::Ok;
+}
+
+void SerialTransport::discardInput()
+{
+    if (isOpen()) {
+        port_->clear(QSerialPort::Input);
+        port_->clearError();
+    }
+}
+
+int64_t SerialTransport::nowMs() const
+{
+    return clock_.elapsed();
+}
+
+void SerialTransport::pauseMs(int ms)
+{
+    if (ms > 0)
+        QThread::msleep(ulong(ms));
+}
+
+} // namespace vestan::trvclnk

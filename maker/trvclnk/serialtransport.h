@@ -1,0 +1,43 @@
+#pragma once
+
+#include "maker/trvclnk/bytechannel.h"
+#include "maker/trvclnk/portsettings.h"
+
+#include <QElapsedTimer>
+#include <QString>
+#include <memory>
+
+class QSerialPort;
+
+namespace vestan::trvclnk {
+
+// The serial device in Qt SerialPort's blocking mode: no event loop needed,
+// so it works with or without an application object in the host program.
+class SerialTransport : public ByteChannel
+{
+public:
+    SerialTransport();
+    ~SerialTransport() override;
+
+    bool open(const PortSettings &settings);
+    void close();
+    bool isOpen() const;
+    // Why the last open or transfer failed, for diagnostics.
+    QString errorString() const { return error_; }
+
+    Status write(const uint8_t *data, size_t size, int timeoutMs) override;
+    Status read(uint8_t *buffer, size_t capacity, int timeoutMs, size_t &received) override;
+    void discardInput() override;
+    int64_t nowMs() const override;
+    void pauseMs(int ms) override;
+
+private:
+    bool applySettings(const PortSettings &settings);
+    Status failed();
+
+    std::unique_ptr<QSerialPort> port_;
+    QElapsedTimer clock_;
+    QString error_;
+};
+
+} // namespace vestan::trvclnk

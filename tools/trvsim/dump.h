@@ -1,0 +1,18 @@
+#pragma once
+
+#include "tools/trvsim/controller.h"
+
+#include <string>
+
+namespace vestan::trvsim {
+
+// Writes every object of fixed contents to dir/<code>.bin (four
+// upper-case hex digits) and the journal file dir/journal.dat (header bytes,
+// then data bytes). Each file appears whole or not at all. False with
+// `error` set on failure.
+bool dumpObjects(Controller &controller, const std::string &dir, std::string &error);
+
+// "0B00" for 0x0B00.
+std::string objectFileName(uint16_t code);
+
+} // namespace vestan::trvsim

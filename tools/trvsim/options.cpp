@@ -1,0 +1,240 @@
+#include "tools/trvsim/options.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <sstream>
+
+namespace vestan::trvsim {
+namespace {
+
+bool parseInteger(const std::string &text, int64_t low, int64_t high, int64_t &out)
+{
+    if (text.empty())
+        return false;
+    errno = 0;
+    char *end = nullptr;
+    const long long value = std::strtoll(text.c_str(), &end, 10);
+    if (errno != 0 || end == text.c_str() || *end != '\0' || value < low || value > high)
+        return false;
+    out = value;
+    return true;
+}
+
+bool parseFloat(const std::string &text, float &out)
+{
+    errno = 0;
+    char *end = nullptr;
+    const float value = std::strtof(text.c_str(), &end);
+    if (errno != 0 || end == text.c_str() || *end != '\0' || !std::isfinite(value))
+        return false;
+    out = value;
+    return true;
+}
+
+std::vector<std::string> split(const std::string &text, char separator)
+{
+    std::vector<std::string> parts;
+    std::string part;
+    std::istringstream in(text);
+    while (std::getline(in, part, separator))
+        parts.push_back(part);
+    if (!text.empty() && text.back() == separator)
+        parts.emplace_back();
+    return parts;
+}
+
+} // namespace
+
+bool parseHandlerVersion(const std::string &text, HandlerVersion &out)
+{
+    const auto halves = split(text, '/');
+    if (halves.size() != 2)
+        return false;
+    const auto numbers = split(halves[0], '.');
+    const auto date = split(halves[1], '-');
+    if (numbers.size() != 4 || date.size() != 3)
+        return false;
+    HandlerVersion v;
+    int64_t n = 0;
+    for (int i = 0; i < 4; ++i) {
+        if (!parseInteger(numbers[size_t(i)], 0, 255, n))
+            return false;
+        v.number[i] = uint8_t(n);
+    }
+    if (!parseInteger(date[0], 0, 65535, n))
+        return false;
+    v.year = uint16_t(n);
+    if (!parseInteger(date[1], 1, 12, n))
+        return false;
+    v.month = uint8_t(n);
+    if (!parseInteger(date[2], 1, 31, n))
+        return false;
+    v.day = uint8_t(n);
+    out = v;
+    return true;
+}
+
+bool parsePower(const std::string &text, PowerReadings &out)
+{
+    const auto parts = split(text, ',');
+    PowerReadings p;
+    if (parts.size() != 3 || !parseFloat(parts[0], p.voltage) ||
+        !parseFloat(parts[1], p.frequency) || !parseFloat(parts[2], p.temperature))
+        return false;
+    out = p;
+    return true;
+}
+
+std::string usage()
+{
+    return "usage: trvsim [options]\n"
+           "  --device PATH          serve this tty instead of a new pseudo-terminal\n"
+           "  --baud N               line speed of --device (115200)\n"
+           "  --link PATH            symbolic link to the line (replaced if present)\n"
+           "  --net N                network number answered, 1..250 (33)\n"
+           "  --dump DIR             write every readable object and journal.dat to DIR\n"
+           "  --records N            journal records, 0..65535 (1000)\n"
+           "  --record-size N        bytes per record, 11..65535 (64)\n"
+           "  --variables N          max. variables per record (16)\n"
+           "  --flash-size BYTES     software image size (524288)\n"
+           "  --handler-version V    a.b.c.d/yyyy-mm-dd, or off to stay silent "
+           "(2.1.0.5/2007-03-03)\n"
+           "  --power V,F,T          voltage, frequency, temperature (230.5,50,36.25)\n"
+           "  --modem                a Hayes modem sits before the controller\n"
+           "  --modem-fail WORD      answer dialling with BUSY, NO CARRIER, NO DIALTONE,\n"
+           "                         NO ANSWER, or SILENT (never answer)\n"
+           "  --guard-ms MS          the modem's escape guard time (1000)\n"
+           "  --reply-delay-ms MS    wait before every reply\n"
+           "  --byte-gap-ms MS       wait between the bytes of a reply\n"
+           "  --wrong-count          replies carry one byte less (or more) than asked\n"
+           "  --foreign-net          replies carry another network number\n"
+           "  --oversize[=BYTES]     add BYTES (1100) to every reply\n";
+}
+
+std::optional<SimOptions> parseOptions(const std::vector<std::string> &args, std::string &error)
+{
+    SimOptions o;
+    const auto fail = [&](const std::string &what) {
+        error = what;
+        return std::nullopt;
+    };
+    for (size_t i = 0; i < args.size(); ++i) {
+        std::string name = args[i];
+        std::string inlineValue;
+        bool hasInline = false;
+        if (const auto eq = name.find('='); name.rfind("--", 0) == 0 && eq != std::string::npos) {
+            inlineValue = name.substr(eq + 1);
+            name = name.substr(0, eq);
+            hasInline = true;
+        }
+        const auto value = [&](std::string &out) {
+            if (hasInline) {
+                out = inlineValue;
+                return true;
+            }
+            if (i + 1 >= args.size())
+                return false;
+            out = args[++i];
+            return true;
+        };
+        const auto integer = [&](int64_t low, int64_t high, int64_t &out) {
+            std::string text;
+            return value(text) && parseInteger(text, low, high, out);
+        };
+        int64_t n = 0;
+        std::string text;
+        if (name == "--help" || name == "-h") {
+            error.clear();
+            return std::nullopt;
+        } else if (name == "--device") {
+            if (!value(o.device) || o.device.empty())
+                return fail("--device needs a path");
+        } else if (name == "--baud") {
+            if (!integer(50, 4000000, n))
+                return fail("--baud needs a speed of 50 .. 4000000");
+            o.baud = uint32_t(n);
+        } else if (name == "--link") {
+            if (!value(o.link) || o.link.empty())
+                return fail("--link needs a path");
+        } else if (name == "--net") {
+            if (!integer(1, 250, n))
+                return fail("--net needs a number of 1 .. 250");
+            o.net = int(n);
+        } else if (name == "--dump") {
+            if (!value(o.dumpDir) || o.dumpDir.empty())
+                return fail("--dump needs a directory");
+        } else if (name == "--records") {
+            if (!integer(0, 65535, n))
+                return fail("--records needs a number of 0 .. 65535");
+            o.records = uint32_t(n);
+        } else if (name == "--record-size") {
+            if (!integer(11, 65535, n))
+                return fail("--record-size needs a number of 11 .. 65535");
+            o.recordSize = uint16_t(n);
+        } else if (name == "--variables") {
+            if (!integer(0, 65535, n))
+                return fail("--variables needs a number of 0 .. 65535");
+            o.variables = uint16_t(n);
+        } else if (name == "--flash-size") {
+            if (!integer(0, 256 << 20, n))
+                return fail("--flash-size needs a size of 0 .. 268435456 bytes");
+            o.flashSize = uint32_t(n);
+        } else if (name == "--handler-version") {
+            if (!value(text))
+                return fail("--handler-version needs a.b.c.d/yyyy-mm-dd or off");
+            if (text == "off") {
+                o.handlerVersion.reset();
+            } else {
+                HandlerVersion v;
+                if (!parseHandlerVersion(text, v))
+                    return fail("--handler-version needs a.b.c.d/yyyy-mm-dd or off");
+                o.handlerVersion = v;
+            }
+        } else if (name == "--power") {
+            if (!value(text) || !parsePower(text, o.power))
+                return fail("--power needs three numbers: V,F,T");
+        } else if (name == "--modem") {
+            o.modem = true;
+        } else if (name == "--modem-fail") {
+            if (!value(o.modemFail))
+                return fail("--modem-fail needs a word");
+            const std::vector<std::string> words = {"BUSY", "NO CARRIER", "NO DIALTONE",
+                                                    "NO ANSWER", "SILENT"};
+            if (std::find(words.begin(), words.end(), o.modemFail) == words.end())
+                return fail("--modem-fail takes BUSY, NO CARRIER, NO DIALTONE, NO ANSWER or "
+                            "SILENT");
+            o.modem = true;
+        } else if (name == "--guard-ms") {
+            if (!integer(1, 60000, n))
+                return fail("--guard-ms needs 1 .. 60000");
+            o.guardMs = int(n);
+        } else if (name == "--reply-delay-ms") {
+            if (!integer(0, 600000, n))
+                return fail("--reply-delay-ms needs 0 .. 600000");
+            o.replyDelayMs = int(n);
+        } else if (name == "--byte-gap-ms") {
+            if (!integer(0, 60000, n))
+                return fail("--byte-gap-ms needs 0 .. 60000");
+            o.byteGapMs = int(n);
+        } else if (name == "--wrong-count") {
+            o.wrongCount = true;
+        } else if (name == "--foreign-net") {
+            o.foreignNet = true;
+        } else if (name == "--oversize") {
+            o.oversize = 1100;
+            if (hasInline && !parseInteger(inlineValue, 1, 60000, n))
+                return fail("--oversize=BYTES needs 1 .. 60000");
+            if (hasInline)
+                o.oversize = uint32_t(n);
+        } else {
+            return fail("unknown option " + args[i]);
+        }
+    }
+    if (o.variables > o.recordSize - 11)
+        return fail("--variables must leave the 11-byte record head in the record");
+    return o;
+}
+
+} // namespace vestan::trvsim
