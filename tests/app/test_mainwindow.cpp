@@ -1,0 +1,323 @@
+#include "tests/app/windowrig.h"
+
+#include "journal/progresspanel.h"
+#include "platform/guarded.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLayout>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QTabWidget>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+namespace vestan::test {
+namespace {
+
+using Calls = std::vector<std::string>;
+
+int32_t throwingSetEvent(int32_t, int32_t)
+{
+    throw VestanError(QStringLiteral("Порт занят"));
+}
+
+// Points the temporary directory at the rig's own for the life of a test.
+class TempDirOverride
+{
+public:
+    explicit TempDirOverride(const QString &dir) : old_(qgetenv("TMPDIR"))
+    {
+        qputenv("TMPDIR", QFile::encodeName(dir));
+    }
+    ~TempDirOverride() { qputenv("TMPDIR", old_); }
+
+private:
+    QByteArray old_;
+};
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+void clickExit(WindowRig &rig)
+{
+    auto *exit = rig.find<QToolButton>("SBtnExit");
+    ASSERT_NE(exit, nullptr);
+    QTest::mouseClick(exit, Qt::LeftButton);
+}
+
+// --- start-up ---------------------------------------------------------------
+
+TEST(StartUp, OpensOnTheJournalPageWithTheProgressPanelHidden)
+{
+    WindowRig rig;
+    rig.open();
+    ASSERT_TRUE(rig.window->started());
+    EXPECT_FALSE(rig.window->isVisible()); // showing is the entry's job
+    auto *pages = rig.find<QTabWidget>("PgCtrl");
+    ASSERT_NE(pages, nullptr);
+    EXPECT_EQ(pages->currentWidget()->objectName(), "TabSJur");
+    auto *panel = rig.find<ProgressPanel>("PnlLGetJur");
+    ASSERT_NE(panel, nullptr);
+    EXPECT_TRUE(panel->isHidden());
+    rig.window->show();
+    EXPECT_FALSE(panel->isVisible());
+    EXPECT_TRUE(pages->isVisible());
+}
+
+TEST(StartUp, TheLibraryIsInitialisedThenAskedForTheSpeedOfThePort)
+{
+    WindowRig rig;
+    rig.fake.baud = 19200;
+    rig.open();
+    EXPECT_EQ(rig.fake.calls, (Calls{"_trvCL_fInit()", "_trvCL_fParamBaud(1)"}));
+    EXPECT_EQ(rig.state->libraryBound, 1);
+    EXPECT_EQ(rig.state->channel.baudRate, 19200u);
+}
+
+TEST(StartUp, LinkStateStartsFreshWhateverWasThereBefore)
+{
+    WindowRig rig;
+    rig.state->channel.portIndex = 5;
+    rig.state->channel.netNumber = 7;
+    rig.state->channel.isOpen = 1;
+    rig.state->channel.running = 1;
+    rig.state->session.rememberedPort = 6;
+    rig.state->session.phoneNumber = QStringLiteral("5551234");
+    rig.open();
+    EXPECT_EQ(rig.state->channel.portIndex, 1);
+    EXPECT_EQ(rig.state->session.rememberedPort, 1);
+    EXPECT_EQ(rig.state->channel.netNumber, 33);
+    EXPECT_EQ(rig.state->channel.isOpen, 0);
+    EXPECT_EQ(rig.state->channel.running, 0);
+    EXPECT_TRUE(rig.state->session.phoneNumber.isEmpty());
+}
+
+TEST(StartUp, PortFromTheSettingsFileIsRememberedAndAskedForItsSpeed)
+{
+    WindowRig rig;
+    writeFile(rig.settingsPath(), "[VestanApp]\nComPort=COM3\nIdNet=12\n");
+    rig.open();
+    EXPECT_EQ(rig.state->channel.portIndex, 2);
+    EXPECT_EQ(rig.state->session.rememberedPort, 2);
+    EXPECT_EQ(rig.fake.calls, (Calls{"_trvCL_fInit()", "_trvCL_fParamBaud(2)"}));
+}
+
+TEST(StartUp, MinimumSizeIsTheSizeFittedWithTheProgressPanelShown)
+{
+    WindowRig rig;
+    rig.open();
+    MainWindow &window = *rig.window;
+    const QSize fitted = window.minimumSize();
+    EXPECT_EQ(window.size(), fitted);
+    EXPECT_GE(fitted.width(), 660);
+    EXPECT_GE(fitted.height(), 219);
+
+    // The panel took part in the fitting: showing it again needs no more room.
+    rig.find("PnlLGetJur")->show();
+    window.layout()->activate();
+    QSize wanted = window.sizeHint().expandedTo(window.minimumSizeHint());
+    wanted = wanted.boundedTo(window.screen()->availableSize());
+    EXPECT_EQ(wanted, fitted);
+
+    window.show();
+    window.resize(fitted.width() - 50, fitted.height() - 50);
+    EXPECT_EQ(window.size(), fitted);
+    window.resize(fitted.width() + 120, fitted.height() + 80);
+    EXPECT_EQ(window.size(), QSize(fitted.width() + 120, fitted.height() + 80));
+}
+
+TEST(StartUp, WithoutALibraryTheWindowIsNeverShownAndTheLibraryNeverCalled)
+{
+    WindowRig rig;
+    rig.open(-4);
+    EXPECT_FALSE(rig.window->started());
+    EXPECT_FALSE(rig.window->isVisible());
+    EXPECT_EQ(rig.state->libraryBound, 0);
+    rig.destroy();
+    EXPECT_TRUE(rig.fake.calls.empty());
+    EXPECT_TRUE(rig.host.errors.empty());
+    // The ending still ran at the destruction and wrote the settings back.
+    EXPECT_TRUE(QFileInfo::exists(rig.settingsPath()));
+}
+
+TEST(StartUp, TheRealLoaderTellsTheUserWhenNoLibraryIsFound)
+{
+    WindowRig rig;
+    rig.state->linkLibraryName = QStringLiteral("vestan-test-no-such-link-library.so");
+    rig.window = std::make_unique<MainWindow>(*rig.state);
+    EXPECT_FALSE(rig.window->started());
+    EXPECT_FALSE(rig.window->isVisible());
+    ASSERT_EQ(rig.host.boxes.size(), 1u);
+    EXPECT_EQ(rig.host.boxes[0].style & 0xF0, kMbIconStop);
+}
+
+TEST(StartUp, AnErrorDuringStartUpIsShownAndTheWindowStaysUnseen)
+{
+    WindowRig rig;
+    rig.open([](ProgramState &) -> int32_t { throw VestanError(QStringLiteral("Нет доступа")); });
+    ASSERT_EQ(rig.host.errors.size(), 1u);
+    EXPECT_EQ(rig.host.errors[0], QStringLiteral("Нет доступа"));
+    EXPECT_FALSE(rig.window->started());
+    rig.destroy();
+    EXPECT_TRUE(rig.fake.calls.empty());
+}
+
+TEST(StartUp, Timer1TicksEveryHalfSecondFromTheStart)
+{
+    WindowRig rig;
+    rig.open();
+    auto *timer = rig.window->findChild<QTimer *>(QStringLiteral("Timer1"));
+    ASSERT_NE(timer, nullptr);
+    EXPECT_EQ(timer->interval(), 500);
+    EXPECT_TRUE(timer->isActive());
+}
+
+// --- ending -----------------------------------------------------------------
+
+TEST(Ending, TheExitButtonEndsTwice)
+{
+    WindowRig rig;
+    rig.open();
+    rig.state->channel.portIndex = 3;
+    rig.window->show();
+    clickExit(rig);
+    EXPECT_FALSE(rig.window->isVisible());
+    const Calls once{"_trvCL_fInit()", "_trvCL_fParamBaud(1)", "_trvCL_fSetEvent(3,1)",
+                     "_trvCL_fClose(3)"};
+    EXPECT_EQ(rig.fake.calls, once);
+    rig.destroy();
+    Calls twice = once;
+    twice.insert(twice.end(), {"_trvCL_fSetEvent(3,1)", "_trvCL_fClose(3)"});
+    EXPECT_EQ(rig.fake.calls, twice);
+    EXPECT_TRUE(rig.host.errors.empty());
+}
+
+TEST(Ending, TheCloseBoxEndsOnce)
+{
+    WindowRig rig;
+    rig.open();
+    rig.window->show();
+    rig.window->close();
+    EXPECT_FALSE(rig.window->isVisible());
+    EXPECT_EQ(rig.fake.calls, (Calls{"_trvCL_fInit()", "_trvCL_fParamBaud(1)"}));
+    rig.destroy();
+    EXPECT_EQ(rig.fake.calls, (Calls{"_trvCL_fInit()", "_trvCL_fParamBaud(1)",
+                                     "_trvCL_fSetEvent(1,1)", "_trvCL_fClose(1)"}));
+    EXPECT_TRUE(rig.host.errors.empty());
+}
+
+TEST(Ending, ADoubleClickOnExitEndsLikeAClick)
+{
+    WindowRig rig;
+    rig.open();
+    rig.window->show();
+    QTest::mouseDClick(rig.find<QToolButton>("SBtnExit"), Qt::LeftButton);
+    EXPECT_FALSE(rig.window->isVisible());
+    rig.destroy();
+    EXPECT_EQ(rig.fake.callsNamed("_trvCL_fSetEvent").size(), 2u);
+    EXPECT_EQ(rig.fake.callsNamed("_trvCL_fClose").size(), 2u);
+}
+
+TEST(Ending, TheDoubleClickEventAloneEnds)
+{
+    WindowRig rig;
+    rig.open();
+    rig.window->show();
+    auto *button = rig.find<QToolButton>("SBtnExit");
+    const QPointF at(button->rect().center());
+    QMouseEvent event(QEvent::MouseButtonDblClick, at, button->mapToGlobal(at), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(button, &event);
+    EXPECT_FALSE(rig.window->isVisible());
+    EXPECT_EQ(rig.fake.callsNamed("_trvCL_fSetEvent").size(), 1u);
+}
+
+TEST(Ending, TheTemporaryFileIsDeleted)
+{
+    WindowRig rig;
+    TempDirOverride temp(rig.dir.path());
+    rig.open();
+    rig.state->paths.programDir = rig.dir.path() + QDir::separator();
+    rig.state->paths.programFileName = QStringLiteral("vestan");
+    rig.state->tempFile.CreateTempFile();
+    ASSERT_TRUE(rig.state->tempFile.isRegistered());
+    const QString name = rig.state->tempFile.TempFileName();
+    ASSERT_TRUE(QFileInfo::exists(name));
+    rig.window->show();
+    clickExit(rig);
+    EXPECT_FALSE(QFileInfo::exists(name));
+    EXPECT_FALSE(rig.state->tempFile.isRegistered());
+    rig.destroy();
+    EXPECT_TRUE(rig.host.boxes.empty());
+}
+
+TEST(Ending, AnErrorInTheExitHandlerIsShownAndTheProgramGoesOn)
+{
+    WindowRig rig;
+    TempDirOverride temp(rig.dir.path());
+    rig.open();
+    rig.state->paths.programFileName = QStringLiteral("vestan");
+    rig.state->tempFile.CreateTempFile();
+    ASSERT_TRUE(rig.state->tempFile.isRegistered());
+    rig.state->api._trvCL_fSetEvent = throwingSetEvent;
+    rig.window->show();
+
+    clickExit(rig);
+    ASSERT_EQ(rig.host.errors.size(), 1u);
+    EXPECT_EQ(rig.host.errors[0], QStringLiteral("Порт занят"));
+    // The rest of that ending was skipped: port open, file kept, window up.
+    EXPECT_TRUE(rig.fake.callsNamed("_trvCL_fClose").empty());
+    EXPECT_TRUE(rig.state->tempFile.isRegistered());
+    EXPECT_TRUE(rig.window->isVisible());
+
+    rig.state->api = rig.fake.api();
+    clickExit(rig);
+    EXPECT_EQ(rig.host.errors.size(), 1u);
+    EXPECT_FALSE(rig.state->tempFile.isRegistered());
+    EXPECT_FALSE(rig.window->isVisible());
+}
+
+TEST(Ending, AnUnwritableSettingsFileEndsThatRunAtTheWrite)
+{
+    WindowRig rig;
+    TempDirOverride temp(rig.dir.path());
+    // A directory in the settings file's place cannot be written, even by root.
+    ASSERT_TRUE(QDir(rig.dir.path()).mkdir(QStringLiteral("vestan.ini")));
+    rig.open();
+    rig.state->paths.programFileName = QStringLiteral("vestan");
+    rig.state->tempFile.CreateTempFile();
+    rig.window->show();
+
+    clickExit(rig);
+    ASSERT_EQ(rig.host.errors.size(), 1u);
+    EXPECT_EQ(rig.host.errors[0], QStringLiteral("Unable to write to ") + rig.settingsPath());
+    EXPECT_EQ(rig.fake.callsNamed("_trvCL_fClose").size(), 1u); // before the write
+    EXPECT_TRUE(rig.state->tempFile.isRegistered());
+    EXPECT_TRUE(rig.window->isVisible());
+
+    rig.window->close();
+    rig.destroy();
+    EXPECT_EQ(rig.host.errors.size(), 2u);
+    EXPECT_EQ(rig.fake.callsNamed("_trvCL_fClose").size(), 2u);
+}
+
+TEST(Ending, ClosingStopsARunningOperation)
+{
+    WindowRig rig;
+    rig.open();
+    rig.window->show();
+    rig.state->channel.running = 1;
+    rig.window->close();
+    EXPECT_EQ(rig.state->channel.running, 0);
+}
+
+} // namespace
+} // namespace vestan::test
