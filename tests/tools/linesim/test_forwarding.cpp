@@ -254,6 +254,27 @@ TEST(Linesim, PacedLineIsNeverFasterThanItsRate)
     ASSERT_TRUE(exitedCleanly(line.stop(SIGTERM)));
 }
 
+TEST(Linesim, LatencyDelaysEveryByte)
+{
+    // Again only a lower bound: a byte cannot arrive before its delay is over.
+    LinesimProcess line({"--latency-ms", "150"});
+    ASSERT_TRUE(line.ready()) << line.failure();
+    LineEnd a(line.endA());
+    LineEnd b(line.endB());
+    for (int round = 0; round < 2; ++round) {
+        const Bytes data = randomBytes(100, 12 + round);
+        const auto start = std::chrono::steady_clock::now();
+        Flow ba{&b, &a, data, 1};
+        ASSERT_TRUE(pump({&ba}));
+        EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(150));
+        Flow rest{&b, &a, {}, data.size() - 1};
+        ASSERT_TRUE(pump({&rest}));
+        ba.in.insert(ba.in.end(), rest.in.begin(), rest.in.end());
+        EXPECT_TRUE(ba.in == data);
+    }
+    ASSERT_TRUE(exitedCleanly(line.stop(SIGTERM)));
+}
+
 TEST(Linesim, EndsByItselfAfterItsDuration)
 {
     LinesimProcess line({"--duration-s", "0.2"});
