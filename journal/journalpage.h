@@ -2,13 +2,22 @@
 
 #include "journal/progresspanel.h"
 #include "link/linksession.h"
+
 #include <QWidget>
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QToolButton;
 
 namespace vestan {
 
+class JournalHeaderWindow;
 struct ProgramState;
 
-// Scaffold: the owner of this folder replaces it with the real page.
+// TabSJur, "Работа с журналом": choosing and checking a stored journal, the
+// recent-files list, and the journal download with its status line.
 class JournalPage : public QWidget
 {
     Q_OBJECT
@@ -16,9 +25,24 @@ class JournalPage : public QWidget
 public:
     JournalPage(ProgramState &state, ProgressPanel &progress, QWidget *parent = nullptr);
     JournalStatusControls statusControls() const;
+    // The journal-header window that a chosen journal is offered to.
+    void setHeaderWindow(JournalHeaderWindow *window) { headerWindow_ = window; }
+
+    void SBtnJurLoadClick();
+    void SBtnJurLinkClick();
+
+    QToolButton *SBtnJurLoad = nullptr;
+    QComboBox *CBoxJurFile = nullptr;
+    QGroupBox *GrBoxJurLink = nullptr;
+    QToolButton *SBtnJurLink = nullptr;
+    QCheckBox *ChcBoxJurHeadOnly = nullptr;
+    QLabel *StTLJurIFile = nullptr;
+    QLabel *StTLJurISize = nullptr;
 
 private:
     ProgramState &state_;
+    ProgressPanel &progress_;
+    JournalHeaderWindow *headerWindow_ = nullptr;
 };
 
 } // namespace vestan

@@ -7,23 +7,25 @@ namespace vestan {
 PortionResult readPortions(ProgramState &state, uint16_t objectCode, uint32_t size,
                            const QString &operationName, const PortionHooks &hooks)
 {
+    // A portion never outgrows the receive buffer, and never is empty (an
+    // empty portion would never advance the offset).
+    const uint32_t portion =
+        std::clamp<uint32_t>(state.session.portionSize, 1, uint32_t(kMaxPortion));
     PortionResult result;
     uint32_t offset = 0;
     while (result.error == 0 && state.channel.running != 0 && offset < size) {
         state.host.processEvents();
-        const uint16_t length =
-            uint16_t(std::min<uint32_t>(size - offset, state.session.portionSize));
+        const uint16_t length = uint16_t(std::min<uint32_t>(size - offset, portion));
         if (hooks.beforeRequest)
             hooks.beforeRequest(offset, length);
         uint16_t count = 0;
         uint16_t dataOffset = 0;
-        result.error = state.requests.RequestBlock(objectCode, length, offset, count, dataOffset,
-                                                   1, operationName);
+        result.error = state.requests.RequestBlock(objectCode, length, offset, count, dataOffset, 1,
+                                                   operationName);
         const uint32_t at = offset;
-        if (result.error == 0)
-            offset += count;
+        offset += count;
         if (hooks.afterReply)
-            hooks.afterReply(result.error == 0 ? offset : at, count);
+            hooks.afterReply(offset, count);
         if (result.error == 0 && count != length)
             result.error = 1;
         if (result.error != 0)

@@ -15,7 +15,9 @@ struct PortionHooks
 {
     // Before each request: offset of the portion and its length.
     std::function<void(uint32_t offset, uint16_t length)> beforeRequest;
-    // After each reply, good or not: the offset advanced by the count received.
+    // After each reply, good or not: the offset advanced by the count the
+    // request layer gave back (for a failed request, the reply length the
+    // library reported).
     std::function<void(uint32_t offsetAfter, uint16_t count)> afterReply;
     // The bytes of a good portion, in place in the receive buffer.
     std::function<void(const uint8_t *data, uint16_t count, uint32_t offset)> consume;
@@ -26,6 +28,9 @@ struct PortionResult
     int error = 0;       // 0, a request error, or 1 for a reply of the wrong length
     uint32_t offset = 0; // bytes consumed
 };
+
+// The most data bytes one block reply can carry in the link buffer.
+inline constexpr uint16_t kMaxPortion = kLinkBufferSize - 10;
 
 // Pending window messages are processed before every portion, and the loop
 // ends before the next portion once `running` is cleared. A stop is not turned

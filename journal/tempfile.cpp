@@ -6,12 +6,16 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace vestan {
 
-TempFile::~TempFile() { closeHandle(); }
+TempFile::~TempFile()
+{
+    closeHandle();
+}
 
 QString TempFile::MakeTempFileName(int capacity)
 {
@@ -22,13 +26,12 @@ QString TempFile::MakeTempFileName(int capacity)
         directory += QDir::separator();
 
     const QFileInfo program(paths_.programFileName);
-    const QString base = program.completeBaseName().isEmpty() ? program.fileName()
-                                                              : program.completeBaseName();
+    const QString base =
+        program.completeBaseName().isEmpty() ? program.fileName() : program.completeBaseName();
     const QString name = directory + base + QStringLiteral(".TMP");
 
     const QChar last = name.isEmpty() ? QChar() : name.back();
-    if (!base.isEmpty() && name.size() <= capacity && last != u'\\' && last != u'.' &&
-        last != u':')
+    if (!base.isEmpty() && name.size() <= capacity && last != u'\\' && last != u'.' && last != u':')
         return name;
     host_.messageBox(host_.programPath(), "Не могу получить\nимя для временного файла",
                      kMbIconStop | kMbOk);
@@ -49,19 +52,24 @@ void TempFile::CreateTempFile()
     const QByteArray path = QFile::encodeName(name_);
     int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd >= 0) {
-        struct stat st {};
+        struct stat st
+        {};
         const bool ours = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
                           st.st_uid == ::geteuid() && st.st_nlink == 1;
-        if (!ours || ::ftruncate(fd, 0) != 0 || ::fchmod(fd, 0600) != 0) {
+        // Another running copy of the program uses the same name: emptying
+        // its file under it would spoil that transfer, so such a file is
+        // refused like any other that cannot be created.
+        if (!ours || ::flock(fd, LOCK_EX | LOCK_NB) != 0 || ::ftruncate(fd, 0) != 0 ||
+            ::fchmod(fd, 0600) != 0) {
             ::close(fd);
             fd = -1;
         }
     }
     if (fd < 0) {
-        host_.messageBox(host_.programPath(),
-                         QString::asprintf(" Не могу создать временный файл\n\"%s\"",
-                                           qUtf8Printable(name_)),
-                         kMbIconStop | kMbOk);
+        host_.messageBox(
+            host_.programPath(),
+            QString::asprintf(" Не могу создать временный файл\n\"%s\"", qUtf8Printable(name_)),
+            kMbIconStop | kMbOk);
         name_.clear();
         return;
     }
@@ -84,10 +92,10 @@ bool TempFile::WriteTempFile(const uint8_t *bytes, uint16_t count)
     }
     if (ok)
         return true;
-    host_.messageBox(host_.programPath(),
-                     QString::asprintf(" Ошибка записи во временный файл\n\"%s\"",
-                                       qUtf8Printable(name_)),
-                     kMbIconStop | kMbOk);
+    host_.messageBox(
+        host_.programPath(),
+        QString::asprintf(" Ошибка записи во временный файл\n\"%s\"", qUtf8Printable(name_)),
+        kMbIconStop | kMbOk);
     DeleteTempFile();
     return false;
 }

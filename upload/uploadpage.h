@@ -1,13 +1,17 @@
 #pragma once
 
 #include "journal/progresspanel.h"
+
 #include <QWidget>
+
+class QGroupBox;
+class QToolButton;
 
 namespace vestan {
 
 struct ProgramState;
 
-// Scaffold: the owner of this folder replaces it with the real page.
+// TabSGet, "Выгрузка ПО": the start button of the software image upload.
 class UploadPage : public QWidget
 {
     Q_OBJECT
@@ -15,8 +19,14 @@ class UploadPage : public QWidget
 public:
     UploadPage(ProgramState &state, ProgressPanel &progress, QWidget *parent = nullptr);
 
+    void SBtnGetClick();
+
+    QGroupBox *GrBoxGet = nullptr;
+    QToolButton *SBtnGet = nullptr;
+
 private:
     ProgramState &state_;
+    ProgressPanel &progress_;
 };
 
 } // namespace vestan

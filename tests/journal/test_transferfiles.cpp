@@ -1,0 +1,289 @@
+// The file services of the transfers: elapsed time, dialogs, copy or move,
+// and the temporary transfer file.
+
+#include "journal/copyormove.h"
+#include "journal/elapsed.h"
+#include "journal/filedialogs.h"
+#include "tests/journal/transferrig.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace vestan::test {
+namespace {
+
+TEST(FormatElapsed, ShowsSecondsMinutesOrHours)
+{
+    EXPECT_EQ(FormatElapsed(0), "00");
+    EXPECT_EQ(FormatElapsed(999), "00");
+    EXPECT_EQ(FormatElapsed(59999), "59");
+    EXPECT_EQ(FormatElapsed(60000), "01:00");
+    EXPECT_EQ(FormatElapsed(3599999), "59:59");
+    EXPECT_EQ(FormatElapsed(3600000), "01:00:00");
+    EXPECT_EQ(FormatElapsed(90061000), "25:01:01");
+    EXPECT_EQ(FormatElapsed(0xFFFFFFFFu), "1193:02:47");
+}
+
+TEST(FileFilter, PairsBecomeQtFilters)
+{
+    EXPECT_EQ(qtFileFilter(QString::fromUtf8(kOpenDialogFilter)),
+              "Журнал (*.dat);;Все файлы (*.*, *) (*.* *)");
+    EXPECT_EQ(qtFileFilter(QString::fromUtf8(kSaveDialogFilter)),
+              "Все файлы (*.*);;Журналы (*.dat);;BIN-файлы (*.bin)");
+    EXPECT_EQ(qtFileFilter("Образы|*.img;*.bin"), "Образы (*.img *.bin)");
+}
+
+using Dialogs = TransferRig;
+
+TEST_F(Dialogs, PresetFromNewestRecentFile)
+{
+    state.recentFiles.append("/data/old/a.dat");
+    state.recentFiles.AddRecentFile("/data/new/journal.dat");
+    host.fileAnswers = {"/x/saved.dat"};
+    QString name;
+    ASSERT_TRUE(AskSaveFileName(state, "Запись журнала в файл", name, kFileNameCapacity));
+    EXPECT_EQ(name, "/x/saved.dat");
+    ASSERT_EQ(host.dialogs.size(), 1u);
+    const FileDialogRequest &request = host.dialogs[0];
+    EXPECT_EQ(request.kind, FileDialogKind::Save);
+    EXPECT_EQ(request.directory, "/data/new");
+    EXPECT_EQ(request.fileName, "journal.dat");
+    EXPECT_EQ(request.title, "Запись журнала в файл");
+    EXPECT_EQ(request.filter, "Все файлы (*.*);;Журналы (*.dat);;BIN-файлы (*.bin)");
+}
+
+TEST_F(Dialogs, EmptyListLeavesPresetToTheDialogAndDefaultTitles)
+{
+    host.fileAnswers = {"", ""};
+    QString name = "stale";
+    EXPECT_FALSE(AskOpenFileName(state, QString(), name, kFileNameCapacity));
+    EXPECT_TRUE(name.isEmpty());
+    EXPECT_FALSE(AskSaveFileName(state, QString(), name, kFileNameCapacity));
+    ASSERT_EQ(host.dialogs.size(), 2u);
+    EXPECT_EQ(host.dialogs[0].kind, FileDialogKind::Open);
+    EXPECT_EQ(host.dialogs[0].title, "Открыть файл");
+    EXPECT_TRUE(host.dialogs[0].directory.isEmpty());
+    EXPECT_TRUE(host.dialogs[0].fileName.isEmpty());
+    EXPECT_EQ(host.dialogs[0].filter, "Журнал (*.dat);;Все файлы (*.*, *) (*.* *)");
+    EXPECT_EQ(host.dialogs[1].title, "Сохранение");
+}
+
+TEST_F(Dialogs, NameOfCapacityLengthIsRefused)
+{
+    const QString fits = "/" + QString(kFileNameCapacity - 2, u'a');
+    const QString tooLong = "/" + QString(kFileNameCapacity - 1, u'a');
+    host.fileAnswers = {fits, tooLong};
+    QString name;
+    EXPECT_TRUE(AskOpenFileName(state, "t", name, kFileNameCapacity));
+    EXPECT_EQ(name, fits);
+    EXPECT_FALSE(AskOpenFileName(state, "t", name, kFileNameCapacity));
+    EXPECT_TRUE(name.isEmpty());
+    EXPECT_TRUE(host.boxes.empty());
+    // No room at all: no dialog.
+    EXPECT_FALSE(AskOpenFileName(state, "t", name, 0));
+    EXPECT_EQ(host.dialogs.size(), 2u);
+}
+
+using CopyOrMove = TransferRig;
+
+TEST_F(CopyOrMove, CopiesToANewFile)
+{
+    const QByteArray bytes = patternBytes(200000, 1);
+    ASSERT_TRUE(writeFile(target("src"), bytes));
+    EXPECT_TRUE(CopyOrMoveFile(state, kCopyFile, target("src"), target("dst")));
+    EXPECT_EQ(readAll(target("dst")), bytes);
+    EXPECT_EQ(readAll(target("src")), bytes);
+    EXPECT_TRUE(host.boxes.empty());
+}
+
+TEST_F(CopyOrMove, ExistingTargetDeclinedLeavesBothFiles)
+{
+    ASSERT_TRUE(writeFile(target("src"), "new"));
+    ASSERT_TRUE(writeFile(target("dst"), "old"));
+    host.answers = {kIdNo};
+    EXPECT_FALSE(CopyOrMoveFile(state, kCopyFile, target("src"), target("dst")));
+    ASSERT_EQ(host.boxes.size(), 1u);
+    EXPECT_EQ(host.boxes[0].caption, "vestan");
+    EXPECT_EQ(host.boxes[0].text, "Заменить существующий файл?\n\"" + target("dst") + "\"");
+    EXPECT_EQ(host.boxes[0].style, kMbIconExclamation | kMbYesNo);
+    EXPECT_EQ(readAll(target("dst")), "old");
+    EXPECT_EQ(readAll(target("src")), "new");
+}
+
+TEST_F(CopyOrMove, ExistingTargetReplacedOnYes)
+{
+    ASSERT_TRUE(writeFile(target("src"), "new"));
+    ASSERT_TRUE(writeFile(target("dst"), "older and longer"));
+    host.answers = {kIdYes};
+    EXPECT_TRUE(CopyOrMoveFile(state, kCopyFile, target("src"), target("dst")));
+    EXPECT_EQ(host.boxes.size(), 1u);
+    EXPECT_EQ(readAll(target("dst")), "new");
+}
+
+TEST_F(CopyOrMove, FailedCopyKeepsTheOldTargetAndLeavesNothingBehind)
+{
+    const QByteArray bytes = patternBytes(300000, 2);
+    ASSERT_TRUE(writeFile(target("src"), bytes));
+    ASSERT_TRUE(writeFile(target("dst"), "old journal"));
+    const QStringList before = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
+    host.answers = {kIdYes};
+    bool copied = true;
+    {
+        FileSizeLimit limit(100000);
+        copied = CopyOrMoveFile(state, kCopyFile, target("src"), target("dst"));
+    }
+    EXPECT_FALSE(copied);
+    ASSERT_EQ(host.boxes.size(), 2u);
+    EXPECT_EQ(host.boxes[1].text, "Копирование файла \"" + target("src") + "\"\nв файл \"" +
+                                      target("dst") + "\"\n НЕ УДАЛОСЬ!");
+    EXPECT_EQ(host.boxes[1].style, kMbIconStop | kMbOk);
+    EXPECT_EQ(readAll(target("dst")), "old journal");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), before);
+}
+
+TEST_F(CopyOrMove, MissingSourceIsAFailedCopy)
+{
+    EXPECT_FALSE(CopyOrMoveFile(state, kCopyFile, target("none"), target("dst")));
+    ASSERT_EQ(host.boxes.size(), 1u);
+    EXPECT_TRUE(host.boxes[0].text.startsWith("Копирование файла"));
+    EXPECT_FALSE(QFile::exists(target("dst")));
+}
+
+TEST_F(CopyOrMove, MoveOntoExistingFileFailsAfterYes)
+{
+    ASSERT_TRUE(writeFile(target("src"), "new"));
+    ASSERT_TRUE(writeFile(target("dst"), "old"));
+    host.answers = {kIdYes};
+    EXPECT_FALSE(CopyOrMoveFile(state, kMoveFile, target("src"), target("dst")));
+    ASSERT_EQ(host.boxes.size(), 2u);
+    EXPECT_EQ(host.boxes[1].text, "Перемещение файла \"" + target("src") + "\"\nв файл \"" +
+                                      target("dst") + "\"\n НЕ УДАЛОСЬ!");
+    EXPECT_EQ(readAll(target("dst")), "old");
+    EXPECT_EQ(readAll(target("src")), "new");
+}
+
+TEST_F(CopyOrMove, MoveToAFreeName)
+{
+    ASSERT_TRUE(writeFile(target("src"), "moved"));
+    EXPECT_TRUE(CopyOrMoveFile(state, kMoveFile, target("src"), target("dst")));
+    EXPECT_FALSE(QFile::exists(target("src")));
+    EXPECT_EQ(readAll(target("dst")), "moved");
+}
+
+TEST_F(CopyOrMove, BadParametersAreRefused)
+{
+    EXPECT_FALSE(CopyOrMoveFile(state, kCopyFile, QString(), target("dst")));
+    EXPECT_FALSE(CopyOrMoveFile(state, kCopyFile, target("src"), QString()));
+    EXPECT_FALSE(CopyOrMoveFile(state, 2, target("src"), target("dst")));
+    ASSERT_EQ(host.boxes.size(), 3u);
+    for (const RecordedBox &box : host.boxes) {
+        EXPECT_EQ(box.text, "       ОШИБКА ПАРАМЕТРОВ\nКОПИРОВАНИЯ ИЛИ ПЕРЕМЕЩЕНИЯ ФАЙЛА");
+        EXPECT_EQ(box.style, kMbIconStop | kMbOk);
+    }
+}
+
+using TempFileTest = TransferRig;
+
+TEST_F(TempFileTest, CreatedOwnerOnlyInTheTemporaryDirectory)
+{
+    state.tempFile.CreateTempFile();
+    ASSERT_TRUE(state.tempFile.isRegistered());
+    EXPECT_EQ(state.tempFile.TempFileName(), tempName());
+    struct stat st
+    {};
+    ASSERT_EQ(::stat(QFile::encodeName(tempName()).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    const uint8_t bytes[] = {1, 2, 3};
+    EXPECT_TRUE(state.tempFile.WriteTempFile(bytes, 3));
+    state.tempFile.CloseTempFile();
+    EXPECT_TRUE(state.tempFile.isRegistered());
+    EXPECT_EQ(readAll(tempName()), QByteArray("\1\2\3"));
+    state.tempFile.DeleteTempFile();
+    EXPECT_FALSE(state.tempFile.isRegistered());
+    EXPECT_FALSE(QFile::exists(tempName()));
+}
+
+TEST_F(TempFileTest, ExtensionReplacedOrAppended)
+{
+    state.paths.programFileName = "Vestan.exe";
+    EXPECT_EQ(state.tempFile.MakeTempFileName(kFileNameCapacity), tmpDir() + "/Vestan.TMP");
+    state.paths.programFileName = "vestan";
+    EXPECT_EQ(state.tempFile.MakeTempFileName(kFileNameCapacity), tmpDir() + "/vestan.TMP");
+    EXPECT_TRUE(host.boxes.empty());
+}
+
+TEST_F(TempFileTest, PlantedLinkIsNotFollowed)
+{
+    ASSERT_TRUE(writeFile(target("victim"), "precious"));
+    ASSERT_TRUE(QFile::link(target("victim"), tempName()));
+    state.tempFile.CreateTempFile();
+    EXPECT_FALSE(state.tempFile.isRegistered());
+    EXPECT_TRUE(state.tempFile.TempFileName().isEmpty());
+    ASSERT_EQ(host.boxes.size(), 1u);
+    EXPECT_EQ(host.boxes[0].caption, host.path);
+    EXPECT_EQ(host.boxes[0].text, " Не могу создать временный файл\n\"" + tempName() + "\"");
+    EXPECT_EQ(host.boxes[0].style, kMbIconStop | kMbOk);
+    EXPECT_EQ(readAll(target("victim")), "precious");
+}
+
+TEST_F(TempFileTest, AnotherUsersFileIsNotTakenOver)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs to hand a file to another user";
+    ASSERT_TRUE(writeFile(tempName(), "theirs"));
+    ASSERT_EQ(::chown(QFile::encodeName(tempName()).constData(), 65534, 65534), 0);
+    state.tempFile.CreateTempFile();
+    EXPECT_FALSE(state.tempFile.isRegistered());
+    EXPECT_EQ(host.boxes.size(), 1u);
+    EXPECT_EQ(readAll(tempName()), "theirs");
+}
+
+TEST_F(TempFileTest, FileInUseByAnotherTransferIsRefused)
+{
+    state.tempFile.CreateTempFile();
+    ASSERT_TRUE(state.tempFile.isRegistered());
+    const uint8_t bytes[] = {9, 9};
+    ASSERT_TRUE(state.tempFile.WriteTempFile(bytes, 2));
+    // A second copy of the program with its own state.
+    ScriptedHost otherHost;
+    ProgramState other(otherHost);
+    other.paths = state.paths;
+    other.tempFile.CreateTempFile();
+    EXPECT_FALSE(other.tempFile.isRegistered());
+    EXPECT_EQ(otherHost.boxes.size(), 1u);
+    state.tempFile.CloseTempFile();
+    EXPECT_EQ(readAll(tempName()), QByteArray("\x09\x09"));
+}
+
+TEST_F(TempFileTest, FailedWriteStopsAllFurtherWritesWithOneMessage)
+{
+    state.tempFile.CreateTempFile();
+    ASSERT_TRUE(state.tempFile.isRegistered());
+    const QByteArray portion = patternBytes(1024, 3);
+    const auto *data = reinterpret_cast<const uint8_t *>(portion.constData());
+    std::vector<bool> results;
+    {
+        FileSizeLimit limit(2000);
+        for (int i = 0; i < 4; ++i)
+            results.push_back(state.tempFile.WriteTempFile(data, 1024));
+    }
+    EXPECT_EQ(results, (std::vector<bool>{true, false, false, false}));
+    ASSERT_EQ(host.boxes.size(), 1u);
+    EXPECT_EQ(host.boxes[0].text, " Ошибка записи во временный файл\n\"" + tempName() + "\"");
+    EXPECT_EQ(host.boxes[0].caption, host.path);
+    EXPECT_FALSE(state.tempFile.isRegistered());
+    EXPECT_FALSE(QFile::exists(tempName()));
+}
+
+TEST_F(TempFileTest, NoUsableNameIsReported)
+{
+    state.paths.programFileName.clear();
+    state.tempFile.CreateTempFile();
+    EXPECT_FALSE(state.tempFile.isRegistered());
+    ASSERT_EQ(host.boxes.size(), 1u);
+    EXPECT_EQ(host.boxes[0].text, "Не могу получить\nимя для временного файла");
+    EXPECT_EQ(host.boxes[0].caption, host.path);
+}
+
+} // namespace
+} // namespace vestan::test
