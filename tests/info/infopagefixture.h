@@ -3,6 +3,7 @@
 #include "app/programstate.h"
 #include "info/infopage.h"
 #include "info/lamplist.h"
+#include "printing.h"
 #include "tests/support/fakelink.h"
 #include "tests/support/scriptedhost.h"
 

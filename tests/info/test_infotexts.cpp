@@ -1,5 +1,6 @@
 #include "info/infotexts.h"
 #include "maker/tarvel/tarvel.h"
+#include "printing.h"
 
 #include <gtest/gtest.h>
 
