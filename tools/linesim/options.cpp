@@ -70,6 +70,12 @@ ParseResult parseOptions(const std::vector<std::string> &args)
                        : std::string("must be a probability from 0 to 1");
         };
     };
+    auto path = [](std::string &target) {
+        return [&target](const std::string &v) {
+            target = v;
+            return v.empty() ? std::string("must not be empty") : std::string();
+        };
+    };
     auto milliseconds = [](auto store) {
         return [store](const std::string &v) {
             double ms = 0;
@@ -91,21 +97,9 @@ ParseResult parseOptions(const std::vector<std::string> &args)
 
     using Reader = std::function<std::string(const std::string &)>;
     const std::map<std::string, Reader> valued = {
-        {"--a",
-         [&](const std::string &v) {
-             o.linkA = v;
-             return v.empty() ? std::string("must not be empty") : std::string();
-         }},
-        {"--b",
-         [&](const std::string &v) {
-             o.linkB = v;
-             return v.empty() ? std::string("must not be empty") : std::string();
-         }},
-        {"--stats",
-         [&](const std::string &v) {
-             o.statsFile = v;
-             return v.empty() ? std::string("must not be empty") : std::string();
-         }},
+        {"--a", path(o.linkA)},
+        {"--b", path(o.linkB)},
+        {"--stats", path(o.statsFile)},
         {"--baud", count([&](std::uint64_t n) { o.baud = n; }, 0)},
         {"--seed", count([&](std::uint64_t n) { o.faults.seed = n; }, 0)},
         {"--cut-after", count([&](std::uint64_t n) { o.cut.after = n; }, 0)},

@@ -29,7 +29,7 @@ std::size_t differing(const Bytes &a, const Bytes &b)
     return n;
 }
 
-TEST(FaultModel, PassesBytesUntouchedWithoutFaults)
+TEST(LinesimFaultModel, PassesBytesUntouchedWithoutFaults)
 {
     const Bytes in = randomBytes(100000, 1);
     FaultCounts counts;
@@ -38,7 +38,7 @@ TEST(FaultModel, PassesBytesUntouchedWithoutFaults)
     EXPECT_TRUE(FaultModel({}, 0).transparent());
 }
 
-TEST(FaultModel, SameSeedGivesSameFaultsAndOtherSeedOthers)
+TEST(LinesimFaultModel, SameSeedGivesSameFaultsAndOtherSeedOthers)
 {
     const Bytes in = randomBytes(200000, 2);
     FaultConfig config{
@@ -52,7 +52,7 @@ TEST(FaultModel, SameSeedGivesSameFaultsAndOtherSeedOthers)
     EXPECT_NE(run(config, in, 1), first) << "both directions would suffer the same faults";
 }
 
-TEST(FaultModel, ResultDoesNotDependOnChunking)
+TEST(LinesimFaultModel, ResultDoesNotDependOnChunking)
 {
     const Bytes in = randomBytes(300000, 3);
     const FaultConfig config{
@@ -74,7 +74,7 @@ TEST(FaultModel, ResultDoesNotDependOnChunking)
     EXPECT_EQ(model.counts().noiseBytes, whole.noiseBytes);
 }
 
-TEST(FaultModel, DroppedCountIsWhatIsMissing)
+TEST(LinesimFaultModel, DroppedCountIsWhatIsMissing)
 {
     const Bytes in = randomBytes(400000, 4);
     FaultCounts counts;
@@ -86,7 +86,7 @@ TEST(FaultModel, DroppedCountIsWhatIsMissing)
     EXPECT_NEAR(double(counts.dropped), 4000.0, 400.0);
 }
 
-TEST(FaultModel, CorruptedCountIsWhatDiffers)
+TEST(LinesimFaultModel, CorruptedCountIsWhatDiffers)
 {
     const Bytes in = randomBytes(400000, 5);
     FaultCounts counts;
@@ -97,7 +97,7 @@ TEST(FaultModel, CorruptedCountIsWhatDiffers)
     EXPECT_NEAR(double(counts.corrupted), 4000.0, 400.0);
 }
 
-TEST(FaultModel, CertainFaultsHitEveryByte)
+TEST(LinesimFaultModel, CertainFaultsHitEveryByte)
 {
     const Bytes in = randomBytes(1000, 6);
     EXPECT_TRUE(run({.drop = 1.0}, in).empty());
@@ -105,7 +105,7 @@ TEST(FaultModel, CertainFaultsHitEveryByte)
     EXPECT_EQ(differing(flipped, in), in.size());
 }
 
-TEST(FaultModel, NoiseBurstsAreInsertedAndCounted)
+TEST(LinesimFaultModel, NoiseBurstsAreInsertedAndCounted)
 {
     const Bytes in = randomBytes(500000, 7);
     FaultCounts counts;
@@ -117,7 +117,7 @@ TEST(FaultModel, NoiseBurstsAreInsertedAndCounted)
     EXPECT_LE(counts.noiseBytes, counts.noiseBursts * FaultModel::kMaxBurst);
 }
 
-TEST(FaultModel, DropPositionsDoNotDependOnOtherFaults)
+TEST(LinesimFaultModel, DropPositionsDoNotDependOnOtherFaults)
 {
     const Bytes in = randomBytes(200000, 8);
     FaultCounts dropOnly;

@@ -7,7 +7,7 @@ namespace {
 
 constexpr std::int64_t kMs = 1'000'000;
 
-TEST(LineCut, NeverDiesWithoutConfiguration)
+TEST(LinesimCut, NeverDiesWithoutConfiguration)
 {
     LineCut cut({});
     const LineCut::Run run = cut.next(1 << 20, 0);
@@ -16,7 +16,7 @@ TEST(LineCut, NeverDiesWithoutConfiguration)
     EXPECT_EQ(cut.cuts(), 0u);
 }
 
-TEST(LineCut, DiesExactlyAfterTheCountForTheWindow)
+TEST(LinesimCut, DiesExactlyAfterTheCountForTheWindow)
 {
     LineCut cut({.after = 1000, .every = 0, .durationNs = 50 * kMs});
     // 600 + 600 offered: the second chunk is split at byte 1000.
@@ -33,7 +33,7 @@ TEST(LineCut, DiesExactlyAfterTheCountForTheWindow)
     EXPECT_FALSE(cut.next(1 << 20, 100 * kMs).dead) << "a single cut must not come back";
 }
 
-TEST(LineCut, RepeatsEveryCountOfLiveBytes)
+TEST(LinesimCut, RepeatsEveryCountOfLiveBytes)
 {
     LineCut cut({.after = 100, .every = 300, .durationNs = 10 * kMs});
     EXPECT_EQ(cut.next(1000, 0).length, 100u);
@@ -46,7 +46,7 @@ TEST(LineCut, RepeatsEveryCountOfLiveBytes)
     EXPECT_EQ(cut.cuts(), 2u);
 }
 
-TEST(LineCut, ZeroAfterStartsDeadAndZeroWindowLosesNothing)
+TEST(LinesimCut, ZeroAfterStartsDeadAndZeroWindowLosesNothing)
 {
     LineCut startsDead({.after = 0, .every = 0, .durationNs = 5 * kMs});
     EXPECT_TRUE(startsDead.next(10, 0).dead);

@@ -10,7 +10,7 @@ ParseResult parse(std::vector<std::string> args)
     return parseOptions(args);
 }
 
-TEST(Options, ReadsEveryOption)
+TEST(LinesimOptions, ReadsEveryOption)
 {
     const ParseResult r =
         parse({"--a",           "/tmp/x", "--b=/tmp/y",   "--baud",      "115200",
@@ -37,7 +37,7 @@ TEST(Options, ReadsEveryOption)
     EXPECT_EQ(o.statsFile, "/tmp/s");
 }
 
-TEST(Options, RefusesBadValuesWithAReason)
+TEST(LinesimOptions, RefusesBadValuesWithAReason)
 {
     const std::vector<std::vector<std::string>> bad = {
         {"--drop", "1.5"},

@@ -23,7 +23,7 @@ std::uint64_t busyTransfer(Pacer &pacer, std::int64_t startNs, std::int64_t endN
     return taken + pacer.available(endNs);
 }
 
-TEST(Pacer, CarriesExactlyTheLineRateOverATransfer)
+TEST(LinesimPacer, CarriesExactlyTheLineRateOverATransfer)
 {
     for (std::uint64_t baud : {300u, 9600u, 115200u, 921600u}) {
         Pacer pacer(baud);
@@ -35,7 +35,7 @@ TEST(Pacer, CarriesExactlyTheLineRateOverATransfer)
     }
 }
 
-TEST(Pacer, StartsFromNothingAfterIdle)
+TEST(LinesimPacer, StartsFromNothingAfterIdle)
 {
     Pacer pacer(9600); // 960 bytes a second, 1041667 ns a byte
     pacer.wake(0);
@@ -51,7 +51,7 @@ TEST(Pacer, StartsFromNothingAfterIdle)
     EXPECT_EQ(pacer.available(pacer.readyAt(5) - 1), 4u);
 }
 
-TEST(Pacer, WakeWhileStillSendingKeepsTheBacklog)
+TEST(LinesimPacer, WakeWhileStillSendingKeepsTheBacklog)
 {
     Pacer pacer(96000); // 9600 bytes a second
     pacer.wake(0);
@@ -62,14 +62,14 @@ TEST(Pacer, WakeWhileStillSendingKeepsTheBacklog)
     EXPECT_EQ(pacer.available(2 * kSecond), 9600u);
 }
 
-TEST(Pacer, StaysExactOverHours)
+TEST(LinesimPacer, StaysExactOverHours)
 {
     Pacer pacer(115200);
     const std::uint64_t taken = busyTransfer(pacer, 0, 3 * 3600 * kSecond, 1);
     EXPECT_EQ(taken, 11520ull * 3 * 3600);
 }
 
-TEST(Pacer, UnpacedIsUnlimited)
+TEST(LinesimPacer, UnpacedIsUnlimited)
 {
     Pacer pacer(0);
     EXPECT_TRUE(pacer.unpaced());
