@@ -1,0 +1,299 @@
+#include "app/programstate.h"
+#include "app/settings.h"
+#include "link/linktoolbar.h"
+#include "platform/guarded.h"
+#include "tests/support/fakelink.h"
+#include "tests/support/scriptedhost.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <gmock/gmock.h>
+
+namespace vestan {
+namespace {
+
+class SettingsTest : public ::testing::Test
+{
+protected:
+    SettingsTest()
+    {
+        host.path = dir.filePath("vestan");
+        state.api = link.api();
+        state.recentFiles.attach(&jurFile);
+    }
+
+    QString iniPath() const { return dir.filePath("vestan.ini"); }
+
+    void putIni(const QByteArray &bytes) const
+    {
+        QFile file(iniPath());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+
+    void putKey(const QByteArray &line) const { putIni("[VestanApp]\n" + line + "\n"); }
+
+    QByteArray ini() const
+    {
+        QFile file(iniPath());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+    }
+
+    QStringList recentList() const
+    {
+        QStringList items;
+        for (int i = 0; i < jurFile.count(); ++i)
+            items << jurFile.itemText(i);
+        return items;
+    }
+
+    QTemporaryDir dir;
+    test::ScriptedHost host;
+    test::FakeLink link;
+    ProgramState state{host};
+    LinkToolBar bar{state};
+    QComboBox jurFile;
+    Settings settings{state, bar};
+};
+
+const QByteArray kEmptyFiles = "File0=\nFile1=\nFile2=\nFile3=\nFile4=\nFile5=\nFile6=\n"
+                               "File7=\nFile8=\nFile9=\n";
+
+TEST(SettingsFileName, ExtensionReplacedOrAppended)
+{
+    EXPECT_EQ(Settings::settingsFileName("/opt/tools/Prog.exe"), "/opt/tools/Prog.ini");
+    EXPECT_EQ(Settings::settingsFileName("/opt/vestan/bin/vestan"), "/opt/vestan/bin/vestan.ini");
+    EXPECT_EQ(Settings::settingsFileName("/opt/v.1/vestan"), "/opt/v.1/vestan.ini");
+    EXPECT_EQ(Settings::settingsFileName("/opt/.vestan"), "/opt/.vestan.ini");
+    EXPECT_EQ(Settings::settingsFileName("/opt/vestan.tar.gz"), "/opt/vestan.tar.ini");
+}
+
+TEST_F(SettingsTest, WithoutAFileTheDefaultsHoldAndTheFileIsCreated)
+{
+    settings.LoadSettings();
+    EXPECT_EQ(state.channel.portIndex, 1);
+    EXPECT_EQ(state.channel.netNumber, 33);
+    EXPECT_EQ(bar.EdIDNet()->text(), "33");
+    EXPECT_EQ(bar.CBoxSize()->currentIndex(), 7);
+    EXPECT_EQ(state.session.portionSize, 1024);
+    EXPECT_EQ(state.session.phoneNumber, "");
+    EXPECT_EQ(state.recentFiles.recentCount(), 0);
+    EXPECT_EQ(state.paths.programDir, dir.path() + "/");
+    EXPECT_EQ(state.paths.programFileName, "vestan");
+    EXPECT_EQ(bar.StTComName()->text(), "COM2  [5555555]"); // no ComPort: label untouched
+
+    settings.SaveSettings();
+    EXPECT_EQ(ini(), "[VestanApp]\nComPort=COM2\nIdNet=33\nIGetSize=7\nPhone=\"\"\n" + kEmptyFiles);
+}
+
+struct PortCase
+{
+    const char *value;
+    int portIndex;
+    const char *label;
+};
+
+class SettingsPort : public SettingsTest, public ::testing::WithParamInterface<PortCase>
+{};
+
+TEST_P(SettingsPort, OnlyComAndOneCharacterNamesAPort)
+{
+    putKey(QByteArray("ComPort=") + GetParam().value);
+    settings.LoadSettings();
+    EXPECT_EQ(state.channel.portIndex, GetParam().portIndex);
+    EXPECT_EQ(bar.StTComName()->text(), QString::fromUtf8(GetParam().label));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, SettingsPort,
+    ::testing::Values(PortCase{"COM3", 2, "COM3"}, PortCase{"COM1", 0, "COM1"},
+                      PortCase{"COM4", 3, "COM4"}, PortCase{"\"COM3\"", 2, "COM3"},
+                      PortCase{"COM7", 1, "COM2"}, PortCase{"COM0", 1, "COM2"},
+                      PortCase{"COMx", 1, "COM2"}, PortCase{"com3", 1, "COM2  [5555555]"},
+                      PortCase{"COM10", 1, "COM2  [5555555]"}, PortCase{"", 1, "COM2  [5555555]"},
+                      PortCase{"3", 1, "COM2  [5555555]"}));
+
+TEST_F(SettingsTest, APortFromCom5UpIsWrittenButReadsBackAsCom2)
+{
+    state.session.rememberedPort = 6;
+    state.channel.portIndex = 2; // chosen, never opened: not what is remembered
+    settings.SaveSettings();
+    EXPECT_TRUE(ini().contains("ComPort=COM7\n"));
+    settings.LoadSettings();
+    EXPECT_EQ(state.channel.portIndex, 1);
+}
+
+struct NumberCase
+{
+    const char *value;
+    int expected;
+};
+
+class SettingsIdNet : public SettingsTest, public ::testing::WithParamInterface<NumberCase>
+{};
+
+TEST_P(SettingsIdNet, NetworkNumberOutOfRangeGives33)
+{
+    putKey(QByteArray("IdNet=") + GetParam().value);
+    settings.LoadSettings();
+    EXPECT_EQ(state.channel.netNumber, GetParam().expected);
+    EXPECT_EQ(bar.EdIDNet()->text(), QString::number(GetParam().expected));
+}
+
+INSTANTIATE_TEST_SUITE_P(Values, SettingsIdNet,
+                         ::testing::Values(NumberCase{"250", 250}, NumberCase{"1", 1},
+                                           NumberCase{"0", 33}, NumberCase{"251", 33},
+                                           NumberCase{"-5", 33}, NumberCase{"abc", 33},
+                                           NumberCase{"", 33}, NumberCase{" +12x", 12},
+                                           NumberCase{"4294967329", 33}));
+
+class SettingsSize : public SettingsTest, public ::testing::WithParamInterface<NumberCase>
+{};
+
+TEST_P(SettingsSize, PortionSizeItem)
+{
+    putKey(QByteArray("IGetSize=") + GetParam().value);
+    settings.LoadSettings();
+    const uint16_t sizes[] = {16, 32, 64, 128, 256, 512, 1000, 1024};
+    EXPECT_EQ(bar.CBoxSize()->currentIndex(), GetParam().expected);
+    EXPECT_EQ(state.session.portionSize, sizes[GetParam().expected]);
+}
+
+INSTANTIATE_TEST_SUITE_P(Values, SettingsSize,
+                         ::testing::Values(NumberCase{"0", 0}, NumberCase{"3", 3},
+                                           NumberCase{"7", 7}, NumberCase{"8", 7},
+                                           NumberCase{"-1", 7}, NumberCase{"", 7},
+                                           NumberCase{"abc", 0}));
+
+TEST_F(SettingsTest, NoSelectedPortionSizeIsWrittenAsZero)
+{
+    bar.CBoxSize()->setCurrentIndex(-1);
+    settings.SaveSettings();
+    EXPECT_TRUE(ini().contains("IGetSize=0\n"));
+}
+
+TEST_F(SettingsTest, PhoneIsCutTo48AndAnEmptyOneSurvives)
+{
+    const QByteArray sixty = QByteArray("0123456789").repeated(6);
+    putKey("Phone=" + sixty);
+    settings.LoadSettings();
+    EXPECT_EQ(state.session.phoneNumber, QString::fromLatin1(sixty.left(48)));
+    EXPECT_EQ(bar.EdPhone()->text(), QString::fromLatin1(sixty.left(48)));
+
+    putKey("Phone=\"\"");
+    settings.LoadSettings();
+    EXPECT_EQ(state.session.phoneNumber, "");
+}
+
+TEST_F(SettingsTest, AMissingPhoneOrOneStartingWithAQuestionMarkKeepsTheNumber)
+{
+    state.session.phoneNumber = "555";
+    putKey("IdNet=7");
+    settings.LoadSettings();
+    EXPECT_EQ(state.session.phoneNumber, "555");
+    EXPECT_EQ(bar.EdPhone()->text(), "555");
+
+    putKey("Phone=?123");
+    settings.LoadSettings();
+    EXPECT_EQ(state.session.phoneNumber, "555");
+}
+
+TEST_F(SettingsTest, PhoneRoundTripsInQuotes)
+{
+    state.session.phoneNumber = "8 (495) 123";
+    settings.SaveSettings();
+    EXPECT_TRUE(ini().contains("Phone=\"8 (495) 123\"\n"));
+    state.session.phoneNumber.clear();
+    settings.LoadSettings();
+    EXPECT_EQ(state.session.phoneNumber, "8 (495) 123");
+}
+
+TEST_F(SettingsTest, EmptyRecentEntriesAreSkippedAndTheNewestIsSelected)
+{
+    putIni("[VestanApp]\nFile0=/j/a.dat\nFile1=\nFile2=/j/b.dat\nFile9=/j/Журнал.dat\n");
+    settings.LoadSettings();
+    EXPECT_EQ(recentList(), QStringList({"/j/a.dat", "/j/b.dat", "/j/Журнал.dat"}));
+    EXPECT_EQ(state.recentFiles.recentCount(), 3);
+    EXPECT_EQ(jurFile.currentIndex(), 0);
+}
+
+TEST_F(SettingsTest, ThreeFilesThenARunThatOpensNothingRewritesAllTenKeys)
+{
+    const QByteArray saved = "[VestanApp]\nComPort=COM2\nIdNet=33\nIGetSize=7\nPhone=\"\"\n"
+                             "File0=/j/a.dat\nFile1=/j/b.dat\nFile2=/j/c.dat\nFile3=\nFile4=\n"
+                             "File5=\nFile6=\nFile7=\nFile8=\nFile9=\n";
+    putIni(saved);
+    settings.LoadSettings();
+    EXPECT_EQ(state.recentFiles.recentCount(), 3);
+    settings.SaveSettings();
+    EXPECT_EQ(ini(), saved);
+}
+
+TEST_F(SettingsTest, AShorterListOverwritesStaleEntries)
+{
+    putIni("[VestanApp]\nFile0=/j/1\nFile1=/j/2\nFile2=/j/3\nFile3=/j/4\nFile4=/j/5\n");
+    for (const char *name : {"/j/a.dat", "/j/b.dat"})
+        state.recentFiles.append(name);
+    settings.SaveSettings();
+    const QByteArray written = ini();
+    EXPECT_TRUE(written.contains("File0=/j/a.dat\nFile1=/j/b.dat\nFile2=\nFile3=\nFile4=\n"));
+    EXPECT_TRUE(written.endsWith("File9=\n"));
+}
+
+TEST_F(SettingsTest, WritingTwiceWritesTheSameValues)
+{
+    settings.LoadSettings();
+    state.recentFiles.AddRecentFile("/j/x.dat");
+    settings.SaveSettings();
+    const QByteArray first = ini();
+    settings.SaveSettings();
+    EXPECT_EQ(ini(), first);
+    EXPECT_TRUE(first.contains("File0=/j/x.dat\nFile1=\n"));
+}
+
+TEST_F(SettingsTest, OtherLinesOfTheFileStayAsTheyWere)
+{
+    putIni("; Vestan\r\n[Other]\r\nIdNet=1\r\n\r\n[VestanApp]\r\nIdNet=12\r\nExtra=keep\r\n");
+    settings.LoadSettings();
+    settings.SaveSettings();
+    EXPECT_EQ(ini(), "; Vestan\r\n[Other]\r\nIdNet=1\r\n\r\n[VestanApp]\r\nIdNet=12\r\n"
+                     "Extra=keep\r\nComPort=COM2\r\nIGetSize=7\r\nPhone=\"\"\r\n"
+                     "File0=\r\nFile1=\r\nFile2=\r\nFile3=\r\nFile4=\r\nFile5=\r\nFile6=\r\n"
+                     "File7=\r\nFile8=\r\nFile9=\r\n");
+}
+
+TEST_F(SettingsTest, AnUnwritableFileIsReportedOnceWithItsPathAndLosesNothing)
+{
+    const QByteArray before = "; keep\n[VestanApp]\nComPort=COM4\nIdNet=9\n[Other]\nx=1\n";
+    putIni(before);
+    QFile::setPermissions(iniPath(), QFileDevice::ReadOwner | QFileDevice::ReadUser);
+    settings.LoadSettings();
+    state.session.rememberedPort = 0;
+
+    EXPECT_THROW(settings.SaveSettings(), VestanError);
+    guarded(host, [this] { settings.SaveSettings(); })();
+    ASSERT_EQ(host.errors.size(), 1u);
+    EXPECT_EQ(host.errors[0], "Unable to write to " + iniPath());
+    EXPECT_EQ(ini(), before);
+    EXPECT_EQ(host.boxes.size(), 0u);
+}
+
+TEST_F(SettingsTest, AMissingDirectoryIsReportedWithTheFullPath)
+{
+    host.path = dir.filePath("gone/vestan");
+    settings.LoadSettings();
+    try {
+        settings.SaveSettings();
+        FAIL() << "no error";
+    } catch (const VestanError &e) {
+        EXPECT_EQ(e.text(), "Unable to write to " + dir.filePath("gone/vestan.ini"));
+    }
+    EXPECT_FALSE(QDir(dir.filePath("gone")).exists());
+}
+
+} // namespace
+} // namespace vestan
