@@ -283,13 +283,5 @@ TEST(Linesim, EndsByItselfAfterItsDuration)
     EXPECT_EQ(line.stats().size(), 2u);
 }
 
-TEST(Linesim, RefusesABadCommandLine)
-{
-    LinesimProcess line({"--drop", "2"});
-    EXPECT_FALSE(line.ready());
-    const int status = line.wait();
-    EXPECT_TRUE(status != -1 && WIFEXITED(status) && WEXITSTATUS(status) == 2);
-}
-
 } // namespace
 } // namespace vestan::linesim::test
