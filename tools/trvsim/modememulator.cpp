@@ -108,18 +108,18 @@ void ModemEmulator::commandLine(const std::string &raw, std::vector<uint8_t> &an
     const std::string command = line.substr(at + 2);
     if (!command.empty() && command[0] == 'D') {
         size_t from = 1;
+        char mode = '-';
         if (from < command.size() && (command[from] == 'T' || command[from] == 'P'))
-            ++from;
-        const std::string number = command.substr(from);
+            mode = command[from++];
+        events_.push_back(std::string("DIAL ") + mode + ' ' + command.substr(from));
         if (failWord_.empty()) {
             state_ = State::Online;
             connected_ = true;
             pluses_ = 0;
-            events_.push_back("CONNECT " + number);
+            events_.push_back("CONNECT");
             say("CONNECT 115200", answer);
         } else if (failWord_ == "SILENT") {
             state_ = State::Dialling;
-            events_.push_back("DIALLING " + number);
         } else {
             events_.push_back(failWord_);
             say(failWord_, answer);

@@ -29,7 +29,8 @@ public:
 
     bool online() const { return state_ == State::Online; }
     bool connected() const { return connected_; }
-    // Things that happened ("CONNECT 5551234", "ESCAPE", "HANGUP", "BUSY", ...),
+    // Things that happened ("DIAL T 5551234", "CONNECT", "ESCAPE", "HANGUP",
+    // "BUSY", "DIAL ABORTED", ...),
     // oldest first; taking them empties the list.
     std::vector<std::string> takeEvents();
 
