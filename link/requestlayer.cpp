@@ -3,6 +3,7 @@
 #include "platform/codepage.h"
 
 #include <QFileInfo>
+#include <algorithm>
 #include <cstring>
 
 namespace vestan {
@@ -23,6 +24,15 @@ uint32_t getU32(const uint8_t *p)
 }
 
 constexpr int kHeadLength = 6; // net, command, object code, length
+
+// The data count a reply claims, but never more than the bytes that arrived:
+// a reply that claims more would hand stale buffer bytes on as data.
+uint16_t claimedCount(const uint8_t *reply, uint16_t replyLength, int dataOffset)
+{
+    const uint16_t claimed = getU16(reply + 4);
+    const int arrived = std::max(0, int(replyLength) - dataOffset);
+    return uint16_t(std::min<int>(claimed, arrived));
+}
 
 } // namespace
 
@@ -131,7 +141,7 @@ int RequestLayer::RequestQuery(uint16_t objectCode, uint16_t length, const uint8
         std::memcpy(channel_.txBuffer + kHeadLength, argument, length);
     const int result = TransactRequest(packetLength, count, reportErrors, operationName);
     if (result == 0)
-        count = getU16(channel_.rxBuffer + 4);
+        count = claimedCount(channel_.rxBuffer, count, dataOffset);
     return result;
 }
 
@@ -148,7 +158,7 @@ int RequestLayer::RequestBlock(uint16_t objectCode, uint16_t length, uint32_t of
     dataOffset = 10;
     const int result = TransactRequest(10, count, reportErrors, operationName);
     if (result == 0)
-        count = getU16(channel_.rxBuffer + 4);
+        count = claimedCount(channel_.rxBuffer, count, dataOffset);
     return result;
 }
 

@@ -134,6 +134,22 @@ TEST_F(RequestLayerTest, CountComesFromTheReplyNotFromItsLength)
     EXPECT_EQ(count, 8);
 }
 
+TEST_F(RequestLayerTest, CountNeverClaimsMoreThanTheReplyCarried)
+{
+    // A full-looking count on a short reply must not pass stale bytes on as data.
+    link_.onRequest = [](const QByteArray &, uint8_t *reply, uint16_t, uint16_t *length) {
+        reply[4] = 0x00;
+        reply[5] = 0x04; // claims 1024
+        *length = 10 + 100;
+        return 0;
+    };
+    uint16_t count = 0, dataOffset = 0;
+    ASSERT_EQ(layer_.RequestBlock(ObjJournalData, 1024, 0, count, dataOffset, 1, ""), 0);
+    EXPECT_EQ(count, 100);
+    ASSERT_EQ(layer_.RequestQuery(ObjPower, 12, nullptr, count, dataOffset, 1, ""), 0);
+    EXPECT_EQ(count, 104);
+}
+
 TEST_F(RequestLayerTest, WritePacket)
 {
     const QByteArray record = hex("1122334455667788");
