@@ -84,6 +84,14 @@ inline bool writeFile(const QString &name, const QByteArray &bytes)
            file.write(bytes) == bytes.size();
 }
 
+inline std::vector<QString> boxTextsOf(const ScriptedHost &host)
+{
+    std::vector<QString> out;
+    for (const RecordedBox &b : host.boxes)
+        out.push_back(b.text);
+    return out;
+}
+
 class TransferRig : public ::testing::Test
 {
 protected:
@@ -142,13 +150,7 @@ protected:
         }
         return out;
     }
-    std::vector<QString> boxTexts() const
-    {
-        std::vector<QString> out;
-        for (const RecordedBox &b : host.boxes)
-            out.push_back(b.text);
-        return out;
-    }
+    std::vector<QString> boxTexts() const { return boxTextsOf(host); }
 
     QTemporaryDir dir;
     ScriptedHost host;
