@@ -398,21 +398,5 @@ TEST(ClockRecords, DayOfWeekOfRealDatesOnly)
     EXPECT_EQ(dayOfWeekOf(0, 1, 1), 0);
 }
 
-TEST(ClockRecords, RecordStampLayout)
-{
-    RecordStamp r;
-    r.recordNumber = 0x1234;
-    r.stamp = {2001, 12, 19, 10, 5, 7};
-    r.milliseconds = 500;
-    const auto b = r.toBytes();
-    const QByteArray raw(reinterpret_cast<const char *>(b.data()), int(b.size()));
-    EXPECT_EQ(raw, bytes({0x34, 0x12, 0xD1, 0x07, 12, 19, 10, 5, 7, 0xF4, 0x01}));
-    const RecordStamp back = RecordStamp::fromBytes(b.data());
-    EXPECT_EQ(back.recordNumber, 0x1234);
-    EXPECT_EQ(back.stamp.year, 2001);
-    EXPECT_EQ(back.stamp.seconds, 7);
-    EXPECT_EQ(back.milliseconds, 500);
-}
-
 } // namespace
 } // namespace vestan
