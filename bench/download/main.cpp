@@ -142,6 +142,10 @@ int main(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    // The simulator and the link library sit beside this program in bin/.
+    if (qEnvironmentVariableIsEmpty("VESTAN_BUILD_DIR"))
+        qputenv("VESTAN_BUILD_DIR",
+                QFile::encodeName(QCoreApplication::applicationDirPath() + "/.."));
     const QStringList args = app.arguments();
     if (args.size() == 3 && args[1] == "--one")
         return runOne(args[2].toInt());
