@@ -32,8 +32,6 @@ static void initAppResources()
 namespace vestan {
 namespace {
 
-// The window as designed; start-up then fits it to its contents.
-constexpr QSize kDesignSize(847, 539);
 // The page control as designed: the fitted window never cuts it smaller.
 constexpr QSize kPageControlDesignSize(660, 219);
 constexpr int kOuterMargin = 4;
@@ -54,7 +52,6 @@ MainWindow::MainWindow(ProgramState &state, QWidget *parent, LinkBinder binder)
     buildToolBar();
     buildPages();
     bindEvents();
-    resize(kDesignSize);
 
     timer1_->start();
     guarded(state_.host, [this] { FormCreate(); })();
@@ -72,7 +69,6 @@ MainWindow::~MainWindow()
 void MainWindow::buildToolBar()
 {
     // ControlBar1 is the top tool bar area: two bands the user can drag.
-    setHint(linkToolBar_, "Работа с устройством связи", false);
     linkToolBar_->setMovable(true);
     addToolBar(Qt::TopToolBarArea, linkToolBar_);
 

@@ -25,6 +25,11 @@ int32_t throwingSetEvent(int32_t, int32_t)
     throw VestanError(QStringLiteral("Порт занят"));
 }
 
+int32_t throwingAbout(const char *, const char *, const char *, const char *)
+{
+    throw VestanError(QStringLiteral("Окно занято"));
+}
+
 // Points the temporary directory at the rig's own for the life of a test.
 class TempDirOverride
 {
@@ -178,6 +183,37 @@ TEST(StartUp, Timer1TicksEveryHalfSecondFromTheStart)
     ASSERT_NE(timer, nullptr);
     EXPECT_EQ(timer->interval(), 500);
     EXPECT_TRUE(timer->isActive());
+}
+
+// --- handlers ---------------------------------------------------------------
+
+TEST(Handlers, TheAboutButtonShowsTheLibrarysAboutBox)
+{
+    WindowRig rig;
+    rig.open();
+    rig.window->show();
+    QTest::mouseClick(rig.find<QToolButton>("SBtnAbout"), Qt::LeftButton);
+    EXPECT_EQ(rig.fake.callsNamed("_trv_about").size(), 1u);
+    ASSERT_EQ(rig.fake.aboutTexts.size(), 4u);
+    EXPECT_EQ(rig.fake.aboutTexts[0], "Vestan");
+}
+
+TEST(Handlers, AnErrorInAHandlerIsShownAndTheProgramGoesOn)
+{
+    WindowRig rig;
+    rig.open();
+    rig.window->show();
+    rig.state->api._trv_about = throwingAbout;
+    auto *about = rig.find<QToolButton>("SBtnAbout");
+    QTest::mouseClick(about, Qt::LeftButton);
+    ASSERT_EQ(rig.host.errors.size(), 1u);
+    EXPECT_EQ(rig.host.errors[0], QStringLiteral("Окно занято"));
+    EXPECT_TRUE(rig.window->isVisible());
+
+    rig.state->api = rig.fake.api();
+    QTest::mouseClick(about, Qt::LeftButton);
+    EXPECT_EQ(rig.fake.callsNamed("_trv_about").size(), 1u);
+    EXPECT_EQ(rig.host.errors.size(), 1u);
 }
 
 // --- ending -----------------------------------------------------------------
