@@ -16,6 +16,7 @@ namespace vestan {
 struct ProgramState;
 class ClockPage;
 class InfoPage;
+class JournalHeaderWindow;
 class JournalPage;
 class LinkToolBar;
 class ProgressPanel;
@@ -45,6 +46,9 @@ public:
 
     // False when start-up ended the program: the window must not be shown.
     bool started() const;
+
+    // FrmJHInfo, created after the main window, for the journal page to show.
+    void setJournalHeaderWindow(JournalHeaderWindow *window);
 
 protected:
     void closeEvent(QCloseEvent *event) override;

@@ -12,10 +12,12 @@ int runProgram(QApplication &app, vestan::Host &host)
 {
     vestan::ProgramState state(host);
     vestan::MainWindow frmMain(state);
-    vestan::JournalHeaderWindow frmJHInfo;
-    frmJHInfo.hide();
+    // A window of its own, owned by the main window so that it lives as long.
+    auto *frmJHInfo = new vestan::JournalHeaderWindow(&frmMain);
+    frmJHInfo->hide();
     // The journal-header window never keeps the program alive on its own.
-    frmJHInfo.setAttribute(Qt::WA_QuitOnClose, false);
+    frmJHInfo->setAttribute(Qt::WA_QuitOnClose, false);
+    frmMain.setJournalHeaderWindow(frmJHInfo);
     app.setWindowIcon(frmMain.windowIcon());
 
     // Without a bound link library start-up has closed the window unseen.
