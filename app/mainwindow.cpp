@@ -138,6 +138,11 @@ bool MainWindow::started() const
     return state_.libraryBound != 0;
 }
 
+void MainWindow::setJournalHeaderWindow(JournalHeaderWindow *window)
+{
+    journalPage_->setHeaderWindow(window);
+}
+
 void MainWindow::fitToContents()
 {
     ensurePolished();
