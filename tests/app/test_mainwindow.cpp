@@ -3,6 +3,7 @@
 #include "journal/progresspanel.h"
 #include "platform/guarded.h"
 
+#include <QAbstractButton>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -183,6 +184,13 @@ TEST(StartUp, Timer1TicksEveryHalfSecondFromTheStart)
     ASSERT_NE(timer, nullptr);
     EXPECT_EQ(timer->interval(), 500);
     EXPECT_TRUE(timer->isActive());
+
+    // A tick shows the computer's time on BtnTime.
+    auto *button = rig.find<QAbstractButton>("BtnTime");
+    ASSERT_NE(button, nullptr);
+    rig.host.now = QDateTime(QDate(2008, 5, 14), QTime(7, 5, 9));
+    ASSERT_TRUE(QMetaObject::invokeMethod(timer, "timeout"));
+    EXPECT_EQ(button->text(), "07:05:09");
 }
 
 // --- handlers ---------------------------------------------------------------
