@@ -37,7 +37,7 @@ int64_t expectedReplyLength(const uint8_t *request, uint16_t length)
 
 RequestExchange::RequestExchange(ByteChannel &channel, const PortSettings &settings,
                                  LinkStatistics &stats)
-    : channel_(channel), settings_(settings), stats_(stats)
+    : channel_(channel), settings_(settings), stats_(stats), decoder_(kMaxReplyPayload)
 {
     frame_.reserve(kLinkBufferSize + line::kFramingSize);
     payload_.reserve(kLinkBufferSize);

@@ -12,6 +12,10 @@
 namespace vestan::trvclnk {
 
 inline constexpr uint16_t kLinkBufferSize = 1071;
+// The longest reply frame taken whole, so that a reply too large for the
+// caller is refused as such; longer "frames" are noise to the decoder, and a
+// false header in noise cannot hold the line for long.
+inline constexpr size_t kMaxReplyPayload = 8192;
 
 // One request out, its reply back, on an open line.
 //
