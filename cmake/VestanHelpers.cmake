@@ -20,10 +20,11 @@ function(vestan_subsystem name)
     target_link_libraries(${name} PUBLIC ${ARG_DEPENDS})
 endfunction()
 
-# vestan_test_folder(NAME DEPENDS ...): one test program of every test_*.cpp in
-# the calling folder, registered with ctest case by case.
+# vestan_test_folder(NAME DEPENDS ... [PROPERTIES key value ...]): one test
+# program of every test_*.cpp in the calling folder, registered with ctest
+# case by case; PROPERTIES are added to every case (LABELS, TIMEOUT ...).
 function(vestan_test_folder name)
-    cmake_parse_arguments(ARG "" "" "DEPENDS" ${ARGN})
+    cmake_parse_arguments(ARG "" "" "DEPENDS;PROPERTIES" ${ARGN})
     file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp
         ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
     if(NOT sources)
@@ -35,5 +36,6 @@ function(vestan_test_folder name)
     gtest_discover_tests(${name}
         WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/tests
         PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;VESTAN_BUILD_DIR=${CMAKE_BINARY_DIR}"
+            ${ARG_PROPERTIES}
         DISCOVERY_TIMEOUT 60)
 endfunction()

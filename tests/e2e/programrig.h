@@ -1,0 +1,110 @@
+#pragma once
+
+// The whole program offscreen against a simulated controller: the main
+// window on an answering host, bound to the real trvCLNK.so, with the line
+// from LineRig. The temporary transfer file lands in a private directory.
+
+#include "app/mainwindow.h"
+#include "app/programstate.h"
+#include "tests/support/linerig.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QToolButton>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace vestan::test {
+
+class ProgramRig : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(work.isValid());
+        ASSERT_TRUE(QDir(work.path()).mkpath(QStringLiteral("tmp")));
+        hadTmp_ = qEnvironmentVariableIsSet("TMPDIR");
+        savedTmp_ = qgetenv("TMPDIR");
+        qputenv("TMPDIR", QFile::encodeName(tmpDir()));
+        host.path = work.filePath(QStringLiteral("vestan"));
+    }
+
+    void TearDown() override
+    {
+        window.reset();
+        state.reset();
+        line.reset();
+        if (hadTmp_)
+            qputenv("TMPDIR", savedTmp_);
+        else
+            qunsetenv("TMPDIR");
+    }
+
+    static LineSetup simWith(const QStringList &simArguments)
+    {
+        LineSetup setup;
+        setup.simArguments = simArguments;
+        return setup;
+    }
+
+    // The line, then the program bound to the real library.
+    void startProgram(const LineSetup &setup)
+    {
+        line = std::make_unique<LineRig>(setup);
+        ASSERT_TRUE(line->ready()) << line->failure().toStdString();
+        state = std::make_unique<ProgramState>(host);
+        window = std::make_unique<MainWindow>(
+            *state, nullptr, [](ProgramState &s) { return LineRig::bindRealLibrary(s); });
+        ASSERT_TRUE(window->started()) << "the real library did not bind";
+    }
+
+    // A click on the tool bar's open button, as the user opens the link.
+    void openLink()
+    {
+        click("SBtnComOpenClose");
+        ASSERT_EQ(state->channel.isOpen, 1) << boxText();
+    }
+
+    void click(const char *name)
+    {
+        auto *button = find<QAbstractButton>(name);
+        ASSERT_NE(button, nullptr) << name;
+        ASSERT_TRUE(button->isEnabled()) << name;
+        button->click();
+    }
+
+    template <typename T = QWidget> T *find(const char *name) const
+    {
+        return window->findChild<T *>(QString::fromLatin1(name));
+    }
+
+    QString tmpDir() const { return work.filePath(QStringLiteral("tmp")); }
+    QString tempFileName() const { return tmpDir() + QStringLiteral("/vestan.TMP"); }
+    QStringList tmpEntries() const
+    {
+        return QDir(tmpDir()).entryList(QDir::Files | QDir::Hidden | QDir::System);
+    }
+    QString target(const char *name) const { return work.filePath(QString::fromLatin1(name)); }
+
+    // Every box the host was shown, for failure messages.
+    std::string boxText() const
+    {
+        QString all;
+        for (const RecordedBox &box : host.boxes)
+            all += box.caption + QStringLiteral(" | ") + box.text + u'\n';
+        return all.toStdString();
+    }
+
+    QTemporaryDir work;
+    AutoHost host;
+    std::unique_ptr<LineRig> line;
+    std::unique_ptr<ProgramState> state;
+    std::unique_ptr<MainWindow> window;
+
+private:
+    QByteArray savedTmp_;
+    bool hadTmp_ = false;
+};
+
+} // namespace vestan::test
