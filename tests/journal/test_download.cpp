@@ -5,6 +5,7 @@
 #include "tests/journal/transferrig.h"
 
 #include <QCheckBox>
+#include <QImage>
 #include <QToolButton>
 
 namespace vestan::test {
@@ -347,6 +348,16 @@ TEST_F(Download, StatusControlsAreThePagesOwn)
     EXPECT_EQ(page->ChcBoxJurHeadOnly->text(), "Только заголовок");
     EXPECT_FALSE(page->ChcBoxJurHeadOnly->isChecked());
     EXPECT_EQ(page->SBtnJurLink->toolTip(), "Получить журал с контроллера");
+    EXPECT_EQ(page->SBtnJurLoad->toolTip(), "Выбор журнала");
+    EXPECT_EQ(page->CBoxJurFile->toolTip(), "Предыдущие журналы");
+    // The pictures come from the page's resources, the folder with its own disabled look.
+    const QIcon folder = page->SBtnJurLoad->icon();
+    const QImage normal = folder.pixmap(QSize(20, 20), QIcon::Normal).toImage();
+    const QImage disabled = folder.pixmap(QSize(20, 20), QIcon::Disabled).toImage();
+    EXPECT_FALSE(normal.isNull());
+    EXPECT_FALSE(disabled.isNull());
+    EXPECT_NE(normal, disabled);
+    EXPECT_FALSE(page->SBtnJurLink->icon().pixmap(QSize(16, 16)).isNull());
 }
 
 } // namespace
