@@ -24,9 +24,9 @@ RealLink &RealLink::instance()
 
 RealLink::RealLink()
 {
-    iniPath_ = dir_.filePath(QStringLiteral("trvCLNK.ini"));
-    // Before the library's first call: it takes the path once.
-    qputenv("TRVCLNK_INI", QFile::encodeName(iniPath_));
+    // Set (through TRVCLNK_INI) before the library's first call: it takes
+    // the path once, for the whole process.
+    iniPath_ = LineRig::iniPath();
     const QString path = buildBinDir() + QStringLiteral("/trvCLNK.so");
     void *library = ::dlopen(QFile::encodeName(path).constData(), RTLD_NOW | RTLD_LOCAL);
     if (library == nullptr) {

@@ -5,7 +5,6 @@
 
 #include <QByteArray>
 #include <QString>
-#include <QTemporaryDir>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -29,7 +28,6 @@ public:
 private:
     RealLink();
 
-    QTemporaryDir dir_;
     QString iniPath_;
     QString error_;
     LinkApi api_;

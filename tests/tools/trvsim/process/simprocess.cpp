@@ -1,12 +1,9 @@
 #include "tests/tools/trvsim/process/simprocess.h"
 
 #include <QDeadlineTimer>
-#include <QDir>
-#include <QFileInfo>
-#include <csignal>
+#include <QFile>
 #include <fcntl.h>
 #include <poll.h>
-#include <sys/prctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -14,11 +11,7 @@ namespace vestan::test {
 
 QString buildBinDir()
 {
-    const QString build = qEnvironmentVariable("VESTAN_BUILD_DIR");
-    if (!build.isEmpty())
-        return build + QStringLiteral("/bin");
-    // Run by hand from build/tests: bin/ is a sibling.
-    return QDir::cleanPath(QDir::currentPath() + QStringLiteral("/../bin"));
+    return vestanBuildDir() + QStringLiteral("/bin");
 }
 
 SimProcess::SimProcess(const QStringList &arguments)
@@ -28,22 +21,16 @@ SimProcess::SimProcess(const QStringList &arguments)
         return;
     }
     linkPath_ = dir_.filePath(QStringLiteral("line"));
-    const QString program = buildBinDir() + QStringLiteral("/trvsim");
-    if (!QFileInfo(program).isExecutable()) {
-        failure_ = program + QStringLiteral(" is missing");
+    if (!process_.start(buildBinDir() + QStringLiteral("/trvsim"),
+                        QStringList{QStringLiteral("--link"), linkPath_} + arguments)) {
+        failure_ = process_.failure();
         return;
     }
-    process_.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
-    process_.setProcessChannelMode(QProcess::SeparateChannels);
-    process_.start(program, QStringList{QStringLiteral("--link"), linkPath_} + arguments);
-    if (!process_.waitForStarted(10000)) {
-        failure_ = process_.errorString();
-        return;
-    }
-    linePath_ = nextLine(20000);
+    // The first line says the line is ready and where it is.
+    linePath_ = process_.nextLine(20000);
     if (linePath_.isEmpty()) {
-        process_.waitForFinished(1000);
-        failure_ = QString::fromLocal8Bit(process_.readAllStandardError());
+        process_.terminate(1000);
+        failure_ = process_.errorOutput();
         if (failure_.isEmpty())
             failure_ = QStringLiteral("trvsim did not report its line");
         return;
@@ -58,40 +45,18 @@ SimProcess::~SimProcess()
 
 void SimProcess::kill()
 {
-    if (process_.state() != QProcess::NotRunning) {
-        process_.kill();
-        process_.waitForFinished(5000);
-    }
+    process_.kill();
 }
 
 QString SimProcess::nextLine(int timeoutMs)
 {
-    QDeadlineTimer deadline(timeoutMs);
-    for (;;) {
-        const qsizetype end = buffered_.indexOf('\n');
-        if (end >= 0) {
-            const QString line = QString::fromLocal8Bit(buffered_.left(end));
-            buffered_.remove(0, end + 1);
-            return line;
-        }
-        if (deadline.hasExpired() || process_.state() == QProcess::NotRunning) {
-            buffered_ += process_.readAllStandardOutput();
-            if (buffered_.indexOf('\n') >= 0)
-                continue;
-            return QString();
-        }
-        if (process_.bytesAvailable() == 0)
-            process_.waitForReadyRead(int(std::max<qint64>(1, deadline.remainingTime())));
-        buffered_ += process_.readAllStandardOutput();
-    }
+    return process_.nextLine(timeoutMs);
 }
 
 QStringList SimProcess::pendingLines()
 {
-    process_.waitForReadyRead(0);
-    buffered_ += process_.readAllStandardOutput();
     QStringList lines;
-    for (QString line = nextLine(0); !line.isNull(); line = nextLine(0))
+    for (QString line = process_.nextLine(0); !line.isNull(); line = process_.nextLine(0))
         lines.append(line);
     return lines;
 }

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "maker/trvclnk/framecodec.h"
+#include "tests/support/linerig.h"
 
-#include <QProcess>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -11,11 +11,11 @@
 
 namespace vestan::test {
 
-// The build's bin/ folder ($VESTAN_BUILD_DIR/bin, which ctest sets).
+// The build's bin/ folder.
 QString buildBinDir();
 
-// trvsim running as a child process for one test. The child is killed when
-// this object goes, and also when the test program dies (parent-death signal).
+// trvsim running as a child process for one test, behind a link in a
+// temporary directory of its own (a ChildProcess: it dies with the test).
 class SimProcess
 {
 public:
@@ -44,11 +44,10 @@ public:
 
 private:
     QTemporaryDir dir_;
-    QProcess process_;
+    ChildProcess process_;
     QString linkPath_;
     QString linePath_;
     QString failure_;
-    QByteArray buffered_;
     bool ready_ = false;
 };
 
