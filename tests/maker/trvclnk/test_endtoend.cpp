@@ -377,3 +377,19 @@ TEST_F(LinkEndToEnd, AboutBoxShowsTheTextsGivenInCodePage1251)
     EXPECT_EQ(api()._trv_about("Vestan", version.constData(), "", nullptr), 0);
     EXPECT_EQ(shown, QStringLiteral("Vestan\n\nВерсия 1.0"));
 }
+
+TEST_F(LinkEndToEnd, ControllerGoneMidSessionEndsTheRequestFinally)
+{
+    startSim();
+    openCom2();
+    uint32_t size = 0;
+    ASSERT_TRUE(requestSize(0x0B00, size));
+    sim->kill(); // the pseudo-terminal's other end closes with it
+    QElapsedTimer timer;
+    timer.start();
+    Bytes reply;
+    const int32_t result = linkRequest({kNet, 1, 0x00, 0x0B}, reply);
+    EXPECT_LT(result, 0);
+    EXPECT_NE(api()._trvCL_fChkErrType(result), 0) << result;
+    EXPECT_LT(timer.elapsed(), 5000);
+}
