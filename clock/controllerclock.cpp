@@ -17,10 +17,10 @@ void ControllerClock::BtnGDTTMClick()
     const RunningFlag running(channel);
     uint16_t count = 0;
     uint16_t dataOffset = 0;
-    const int result =
-        state_.requests.RequestQuery(ObjDateTime, CtlDateTime::kSize, nullptr, count, dataOffset, 1,
-                                     QStringLiteral("Чтение системных даты и времени"));
-    if (result != 0)
+    const QString operation = QStringLiteral("Чтение системных даты и времени");
+    const int result = state_.requests.RequestQuery(ObjDateTime, CtlDateTime::kSize, nullptr,
+                                                    count, dataOffset, 1, operation);
+    if (result != 0 || !state_.requests.ReplyHoldsRecord(count, CtlDateTime::kSize, 1, operation))
         return;
     const CtlDateTime t = CtlDateTime::fromBytes(channel.rxBuffer + dataOffset);
     display_->setText(QString::asprintf("%u.%u.%u (%u-%s),  %02u:%02u:%02u", unsigned(t.day),

@@ -34,10 +34,11 @@ void RecordSearch::BtnFindClick()
 
     uint16_t count = 0;
     uint16_t dataOffset = 0;
-    const int result =
-        state_.requests.RequestQuery(ObjRecordSearch, RecordStamp::kSize, keyBytes.data(), count,
-                                     dataOffset, 1, QStringLiteral("Поиск записи"));
-    if (result != 0) {
+    const QString operation = QStringLiteral("Поиск записи");
+    const int result = state_.requests.RequestQuery(ObjRecordSearch, RecordStamp::kSize,
+                                                    keyBytes.data(), count, dataOffset, 1,
+                                                    operation);
+    if (result != 0 || !state_.requests.ReplyHoldsRecord(count, RecordStamp::kSize, 1, operation)) {
         result_->setText(QString::asprintf("%s  ОШИБКА ПОИСКА", qUtf8Printable(keyText)));
         return;
     }

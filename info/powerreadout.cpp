@@ -24,17 +24,8 @@ void PowerReadout::BtnUClick()
     uint16_t dataOffset = 0;
     const int result = state_.requests.RequestQuery(ObjPower, kPowerReadingsSize, nullptr, count,
                                                     dataOffset, 1, operation);
-    if (result != 0)
+    if (result != 0 || !state_.requests.ReplyHoldsRecord(count, kPowerReadingsSize, 1, operation))
         return;
-    // Fewer bytes would show whatever an earlier reply left in the buffer.
-    if (count < kPowerReadingsSize) {
-        state_.host.messageBox(
-            QStringLiteral("Vestan: ") + operation,
-            QString::asprintf("Неполный ответ контроллера: %u байт данных вместо %d.",
-                              unsigned(count), kPowerReadingsSize),
-            kMbIconStop | kMbOk);
-        return;
-    }
     text_->setText(formatPowerReadings(channel.rxBuffer + dataOffset));
 }
 

@@ -79,14 +79,31 @@ int RequestLayer::TransactRequest(uint16_t requestLength, uint16_t &replyLength,
     }
 }
 
-void RequestLayer::report(int result, bool final, bool &retry, const QString &operationName)
+QString RequestLayer::caption(const QString &operationName) const
 {
     const QString programFileName = QFileInfo(host_.programPath()).fileName();
-    const QString caption =
-        operationName.isEmpty()
-            ? QString::asprintf("%s", qUtf8Printable(programFileName))
-            : QString::asprintf("%s :\"%s\"", qUtf8Printable(programFileName),
-                                qUtf8Printable(operationName));
+    return operationName.isEmpty() ? QString::asprintf("%s", qUtf8Printable(programFileName))
+                                   : QString::asprintf("%s :\"%s\"",
+                                                       qUtf8Printable(programFileName),
+                                                       qUtf8Printable(operationName));
+}
+
+bool RequestLayer::ReplyHoldsRecord(uint16_t count, uint16_t recordSize, int reportErrors,
+                                    const QString &operationName)
+{
+    if (count >= recordSize)
+        return true;
+    if (reportErrors)
+        host_.messageBox(caption(operationName),
+                         QString::asprintf("Неполный ответ контроллера: %u байт данных вместо %u.",
+                                           unsigned(count), unsigned(recordSize)),
+                         kMbIconStop | kMbOk);
+    return false;
+}
+
+void RequestLayer::report(int result, bool final, bool &retry, const QString &operationName)
+{
+    const QString caption = this->caption(operationName);
     const QString libraryText = fromCp1251(api_._trvCL_fErr2str(result));
     QString text = QString::asprintf("COM%u: [Ош=%i] \"%s\"", unsigned(channel_.portIndex + 1),
                                      result, qUtf8Printable(libraryText));

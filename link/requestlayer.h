@@ -47,10 +47,17 @@ public:
     int RequestWrite(uint16_t objectCode, const uint8_t *data, uint16_t length, int reportErrors,
                      const QString &operationName);
 
+    // A query reply carrying fewer data bytes than the record it should hold:
+    // shown (with reportErrors) and refused, so stale buffer bytes are never
+    // taken for the controller's answer.
+    bool ReplyHoldsRecord(uint16_t count, uint16_t recordSize, int reportErrors,
+                          const QString &operationName);
+
     LinkChannel &channel() { return channel_; }
 
 private:
     void putHead(uint8_t command, uint16_t objectCode);
+    QString caption(const QString &operationName) const;
     void report(int result, bool final, bool &retry, const QString &operationName);
 
     LinkChannel &channel_;

@@ -178,6 +178,19 @@ TEST_F(ClockPageTest, AFailedReadKeepsTheText)
     EXPECT_EQ(state.channel.running, 0);
 }
 
+TEST_F(ClockPageTest, AShortReplyIsRefusedNotShownFromStaleBytes)
+{
+    serveClock(7, 5, 10, 19, 12, 2001, 3);
+    page.BtnGDTTMClick();
+    link.objects[ObjDateTime] = bytes({1, 2, 3});
+    host.answers = {kIdOk};
+    page.BtnGDTTMClick();
+    ASSERT_EQ(host.boxes.size(), 1u);
+    EXPECT_EQ(host.boxes[0].style, kMbIconStop | kMbOk);
+    EXPECT_EQ(label("StTxtGDTTM")->text(), "19.12.2001 (3-Среда),  10:05:07");
+    EXPECT_EQ(state.channel.running, 0);
+}
+
 TEST_F(ClockPageTest, NothingStartsWhileAnotherOperationRuns)
 {
     state.channel.running = 1;
@@ -383,6 +396,18 @@ TEST_F(RecordSearchTest, AFailedSearchShowsTheErrorAndNoNumber)
     EXPECT_EQ(label("StTxtIDRec")->text(), " ");
     EXPECT_EQ(label("StTxtRFind")->text(), "19.12.4464,  00:00:00,000  ОШИБКА ПОИСКА");
     EXPECT_EQ(state.channel.running, 0);
+}
+
+TEST_F(RecordSearchTest, AShortReplyCountsAsAFailedSearch)
+{
+    serveRecord(12, 2001, 12, 19, 0, 0, 0, 0);
+    page.BtnFindClick();
+    link.objects[ObjRecordSearch] = bytes({12, 0, 0xD1, 0x07});
+    host.answers = {kIdOk};
+    page.BtnFindClick();
+    ASSERT_EQ(host.boxes.size(), 1u);
+    EXPECT_EQ(label("StTxtIDRec")->text(), " ");
+    EXPECT_TRUE(label("StTxtRFind")->text().endsWith("  ОШИБКА ПОИСКА"));
 }
 
 // ---- records ----

@@ -71,7 +71,7 @@ TEST_F(PowerTest, ShortAnswerShowsNoStaleBytes)
 
     EXPECT_EQ(shown(), QString());
     ASSERT_EQ(host.boxes.size(), 1u);
-    EXPECT_EQ(host.boxes[0].caption, QStringLiteral("Vestan: Получить данные по питанию"));
+    EXPECT_EQ(host.boxes[0].caption, QStringLiteral("vestan :\"Получить данные по питанию\""));
     EXPECT_EQ(host.boxes[0].style, kMbIconStop | kMbOk);
     EXPECT_EQ(state.channel.running, 0);
 }
