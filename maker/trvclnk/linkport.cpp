@@ -6,6 +6,12 @@
 #include "maker/trvclnk/serialtransport.h"
 
 namespace vestan::trvclnk {
+namespace {
+
+// Repetitions of a request whose reply arrived broken, within one call.
+constexpr int kQuickResends = 2;
+
+} // namespace
 
 LinkPort::LinkPort(int index) : index_(index) {}
 
@@ -75,7 +81,17 @@ int32_t LinkPort::request(const uint8_t *request, uint16_t requestLength, uint8_
 {
     if (!isOpen())
         return kErrNotOpen;
-    return exchange_->run(request, requestLength, reply, replyCapacity, replyLength);
+    // A reply broken on the way (bad check sum, a frame cut short) shows a
+    // live but noisy line: ask again at once a few times before the caller's
+    // attempt fails. Otherwise a byte lost in every other long reply would use
+    // up the caller's attempts (each with its pause) now and then. A silent
+    // line is left to the caller's attempts, so a dead line takes no longer.
+    for (int resend = 0;; ++resend) {
+        const int32_t result =
+            exchange_->run(request, requestLength, reply, replyCapacity, replyLength);
+        if ((result != kErrCrc && result != kErrMalformed) || resend >= kQuickResends)
+            return result;
+    }
 }
 
 } // namespace vestan::trvclnk

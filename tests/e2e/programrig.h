@@ -14,6 +14,13 @@
 #include <QToolButton>
 #include <gtest/gtest.h>
 #include <memory>
+#include <ostream>
+
+// Texts in failure messages as text.
+inline void PrintTo(const QString &text, std::ostream *out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
 
 namespace vestan::test {
 
