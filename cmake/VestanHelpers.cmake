@@ -35,7 +35,10 @@ function(vestan_test_folder name)
     set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
     gtest_discover_tests(${name}
         WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/tests
-        PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;VESTAN_BUILD_DIR=${CMAKE_BINARY_DIR}"
-            ${ARG_PROPERTIES}
+        # The extra properties go first: the ENVIRONMENT list reaches ctest
+        # flattened, so only its first entry takes effect and whatever
+        # followed it would be misread as property names.
+        PROPERTIES ${ARG_PROPERTIES}
+            ENVIRONMENT "QT_QPA_PLATFORM=offscreen;VESTAN_BUILD_DIR=${CMAKE_BINARY_DIR}"
         DISCOVERY_TIMEOUT 60)
 endfunction()
