@@ -20,7 +20,7 @@ QLabel *makeTextField(QWidget *parent, const char *name, const QString &text, un
     label->setObjectName(QString::fromLatin1(name));
     label->setTextFormat(Qt::PlainText);
     if (look & kSunken)
-        label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        label->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
     label->setAlignment((look & kCentred) ? Qt::AlignCenter : (Qt::AlignLeft | Qt::AlignVCenter));
     if (look & kLightBackground) {
         label->setAutoFillBackground(true);
@@ -49,7 +49,8 @@ QToolButton *makeTextButton(QWidget *parent, const char *name, const QString &ca
 {
     auto *button = new QToolButton(parent);
     button->setObjectName(QString::fromLatin1(name));
-    button->setAutoRaise(true);
+    // Raised, unlike the picture buttons: a flat caption would read as a label.
+    button->setAutoRaise(false);
     button->setText(caption);
     button->setToolButtonStyle(Qt::ToolButtonTextOnly);
     if (!hint.isEmpty())
