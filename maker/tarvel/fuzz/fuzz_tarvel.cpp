@@ -34,7 +34,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const std::size_t given = bytes.size() - cut;
     // An exact-size copy, so that AddressSanitizer sees any read past it.
     std::unique_ptr<uint8_t[]> exact(new uint8_t[given]);
-    std::memcpy(exact.get(), bytes.data(), given);
+    if (given > 0) // an empty vector may hand out a null pointer
+        std::memcpy(exact.get(), bytes.data(), given);
 
     std::array<uint8_t, vestan::kJournalHeaderRecordSize> record;
     record.fill(0xAA);
