@@ -1,6 +1,7 @@
 // vestan_shots: takes the user guide's pictures from the running program.
 //
 //   xvfb-run -a build/bin/vestan_shots [--out DIR]
+//   (or with QT_QPA_PLATFORM=offscreen)
 //
 // DIR defaults to docs/images of the source tree. Every picture is taken
 // only after the state it is meant to show has been checked; any surprise
