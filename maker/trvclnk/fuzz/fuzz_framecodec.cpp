@@ -146,7 +146,12 @@ struct Run
         std::unique_ptr<uint8_t[]> chunk(new uint8_t[count]);
         std::memcpy(chunk.get(), line.data() + from, count);
         decoder.feed(chunk.get(), count);
+        decoder.feed(chunk.get(), 0); // nothing, and changes nothing
         fed += count;
+        // Asked before the frames are taken, with a broken header possibly in
+        // front: a header over the limit may still count as pending here.
+        check(decoder.missingBytes() <= kMaxPayload + kFramingSize);
+        check(decoder.framePending() == (decoder.missingBytes() > 0));
     }
 
     void drain()
