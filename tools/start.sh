@@ -22,11 +22,22 @@ if [ ! -e "$line" ]; then
     exit 1
 fi
 
-# The link library reads its port table beside itself.
-cat > "$build/bin/trvCLNK.ini" <<INI
-[COM2]
-Device=$line
-Baud=115200
-INI
+# The link library reads its port table beside itself. Point COM2 at the
+# simulator and keep every other setting the user made in the setup dialog.
+ini="$build/bin/trvCLNK.ini"
+touch "$ini"
+awk -v dev="$line" '
+    BEGIN { in2 = 0; done = 0 }
+    /^[ \t]*\[/ {
+        if (in2 && !done) { print "Device=" dev; done = 1 }
+        in2 = (toupper($0) ~ /^[ \t]*\[COM2\][ \t\r]*$/)
+        print; next
+    }
+    in2 && tolower($0) ~ /^[ \t]*device[ \t]*=/ { if (!done) { print "Device=" dev; done = 1 } next }
+    { print }
+    END {
+        if (in2 && !done) { print "Device=" dev; done = 1 }
+        if (!done) { print "[COM2]"; print "Device=" dev }
+    }' "$ini" > "$ini.new" && mv "$ini.new" "$ini"
 
 "$build/bin/vestan"

@@ -5,6 +5,8 @@
 #include "platform/qthost.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
 
 namespace {
 
@@ -33,6 +35,12 @@ int runProgram(QApplication &app, vestan::Host &host)
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
+    // The interface is Russian whatever the system's language: so are Qt's
+    // own buttons and dialogs, when the translation is installed.
+    QTranslator qtTexts;
+    if (qtTexts.load(QStringLiteral("qtbase_ru"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        app.installTranslator(&qtTexts);
     vestan::QtHost host;
     // An error escaping everything is shown before the program ends.
     int result = 1;
