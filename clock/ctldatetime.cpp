@@ -1,22 +1,9 @@
 #include "clock/ctldatetime.h"
 
 #include <QDate>
+#include <QtEndian>
 
 namespace vestan {
-namespace {
-
-void putU16(uint8_t *p, uint16_t v)
-{
-    p[0] = uint8_t(v);
-    p[1] = uint8_t(v >> 8);
-}
-
-uint16_t getU16(const uint8_t *p)
-{
-    return uint16_t(p[0] | (p[1] << 8));
-}
-
-} // namespace
 
 std::array<uint8_t, CtlDateTime::kSize> CtlDateTime::toBytes() const
 {
@@ -26,7 +13,7 @@ std::array<uint8_t, CtlDateTime::kSize> CtlDateTime::toBytes() const
     bytes[2] = hours;
     bytes[3] = day;
     bytes[4] = month;
-    putU16(bytes.data() + 5, year);
+    qToLittleEndian<uint16_t>(year, bytes.data() + 5);
     bytes[7] = dayOfWeek;
     return bytes;
 }
@@ -39,14 +26,14 @@ CtlDateTime CtlDateTime::fromBytes(const uint8_t *bytes)
     t.hours = bytes[2];
     t.day = bytes[3];
     t.month = bytes[4];
-    t.year = getU16(bytes + 5);
+    t.year = qFromLittleEndian<uint16_t>(bytes + 5);
     t.dayOfWeek = bytes[7];
     return t;
 }
 
 void JournalDateTime::write(uint8_t *bytes) const
 {
-    putU16(bytes, year);
+    qToLittleEndian<uint16_t>(year, bytes);
     bytes[2] = month;
     bytes[3] = day;
     bytes[4] = hours;
@@ -57,7 +44,7 @@ void JournalDateTime::write(uint8_t *bytes) const
 JournalDateTime JournalDateTime::read(const uint8_t *bytes)
 {
     JournalDateTime t;
-    t.year = getU16(bytes);
+    t.year = qFromLittleEndian<uint16_t>(bytes);
     t.month = bytes[2];
     t.day = bytes[3];
     t.hours = bytes[4];
@@ -69,18 +56,18 @@ JournalDateTime JournalDateTime::read(const uint8_t *bytes)
 std::array<uint8_t, RecordStamp::kSize> RecordStamp::toBytes() const
 {
     std::array<uint8_t, kSize> bytes{};
-    putU16(bytes.data(), recordNumber);
+    qToLittleEndian<uint16_t>(recordNumber, bytes.data());
     stamp.write(bytes.data() + 2);
-    putU16(bytes.data() + 2 + JournalDateTime::kSize, milliseconds);
+    qToLittleEndian<uint16_t>(milliseconds, bytes.data() + 2 + JournalDateTime::kSize);
     return bytes;
 }
 
 RecordStamp RecordStamp::fromBytes(const uint8_t *bytes)
 {
     RecordStamp r;
-    r.recordNumber = getU16(bytes);
+    r.recordNumber = qFromLittleEndian<uint16_t>(bytes);
     r.stamp = JournalDateTime::read(bytes + 2);
-    r.milliseconds = getU16(bytes + 2 + JournalDateTime::kSize);
+    r.milliseconds = qFromLittleEndian<uint16_t>(bytes + 2 + JournalDateTime::kSize);
     return r;
 }
 

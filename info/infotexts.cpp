@@ -3,6 +3,8 @@
 #include "maker/tarvel/tarvel.h"
 #include "platform/codepage.h"
 
+#include <QtEndian>
+
 #include <bit>
 #include <cstring>
 #include <string_view>
@@ -17,14 +19,12 @@ constexpr const char *kMonths[12] = {"Янв", "Фев", "Мар", "Апр", "М
 
 unsigned u16At(const uint8_t *p)
 {
-    return unsigned(p[0]) | (unsigned(p[1]) << 8);
+    return qFromLittleEndian<uint16_t>(p);
 }
 
 float floatAt(const uint8_t *p)
 {
-    const uint32_t bits =
-        uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
-    return std::bit_cast<float>(bits);
+    return std::bit_cast<float>(qFromLittleEndian<uint32_t>(p));
 }
 
 // A NUL-terminated code page 1251 field that may fill its whole width.

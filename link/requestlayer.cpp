@@ -3,25 +3,12 @@
 #include "platform/codepage.h"
 
 #include <QFileInfo>
+#include <QtEndian>
 #include <algorithm>
 #include <cstring>
 
 namespace vestan {
 namespace {
-
-void putU16(uint8_t *p, uint16_t v)
-{
-    p[0] = uint8_t(v);
-    p[1] = uint8_t(v >> 8);
-}
-
-uint16_t getU16(const uint8_t *p) { return uint16_t(p[0] | (p[1] << 8)); }
-
-uint32_t getU32(const uint8_t *p)
-{
-    return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) |
-           (uint32_t(p[3]) << 24);
-}
 
 constexpr int kHeadLength = 6; // net, command, object code, length
 
@@ -29,7 +16,7 @@ constexpr int kHeadLength = 6; // net, command, object code, length
 // a reply that claims more would hand stale buffer bytes on as data.
 uint16_t claimedCount(const uint8_t *reply, uint16_t replyLength, int dataOffset)
 {
-    const uint16_t claimed = getU16(reply + 4);
+    const uint16_t claimed = qFromLittleEndian<uint16_t>(reply + 4);
     const int arrived = std::max(0, int(replyLength) - dataOffset);
     return uint16_t(std::min<int>(claimed, arrived));
 }
@@ -38,8 +25,7 @@ uint16_t claimedCount(const uint8_t *reply, uint16_t replyLength, int dataOffset
 
 RequestLayer::RequestLayer(LinkChannel &channel, const LinkApi &api, Host &host)
     : channel_(channel), api_(api), host_(host)
-{
-}
+{}
 
 int RequestLayer::TransactRequest(uint16_t requestLength, uint16_t &replyLength, int reportErrors,
                                   const QString &operationName)
@@ -82,10 +68,10 @@ int RequestLayer::TransactRequest(uint16_t requestLength, uint16_t &replyLength,
 QString RequestLayer::caption(const QString &operationName) const
 {
     const QString programFileName = QFileInfo(host_.programPath()).fileName();
-    return operationName.isEmpty() ? QString::asprintf("%s", qUtf8Printable(programFileName))
-                                   : QString::asprintf("%s :\"%s\"",
-                                                       qUtf8Printable(programFileName),
-                                                       qUtf8Printable(operationName));
+    return operationName.isEmpty()
+               ? QString::asprintf("%s", qUtf8Printable(programFileName))
+               : QString::asprintf("%s :\"%s\"", qUtf8Printable(programFileName),
+                                   qUtf8Printable(operationName));
 }
 
 bool RequestLayer::ReplyHoldsRecord(uint16_t count, uint16_t recordSize, int reportErrors,
@@ -120,7 +106,7 @@ void RequestLayer::putHead(uint8_t command, uint16_t objectCode)
 {
     channel_.txBuffer[0] = channel_.netNumber;
     channel_.txBuffer[1] = command;
-    putU16(channel_.txBuffer + 2, objectCode);
+    qToLittleEndian<uint16_t>(objectCode, channel_.txBuffer + 2);
 }
 
 int RequestLayer::RequestSize(uint16_t objectCode, uint32_t &value, int reportErrors,
@@ -131,7 +117,7 @@ int RequestLayer::RequestSize(uint16_t objectCode, uint32_t &value, int reportEr
     uint16_t replyLength = 0;
     const int result = TransactRequest(4, replyLength, reportErrors, operationName);
     if (result == 0)
-        value = getU32(channel_.rxBuffer + 4);
+        value = qFromLittleEndian<uint32_t>(channel_.rxBuffer + 4);
     return result;
 }
 
@@ -152,7 +138,7 @@ int RequestLayer::RequestQuery(uint16_t objectCode, uint16_t length, const uint8
         packetLength = uint16_t(kHeadLength + length);
     }
     putHead(2, objectCode);
-    putU16(channel_.txBuffer + 4, length);
+    qToLittleEndian<uint16_t>(length, channel_.txBuffer + 4);
     dataOffset = kHeadLength;
     if (argument)
         std::memcpy(channel_.txBuffer + kHeadLength, argument, length);
@@ -169,9 +155,8 @@ int RequestLayer::RequestBlock(uint16_t objectCode, uint16_t length, uint32_t of
     count = 0;
     dataOffset = 0;
     putHead(3, objectCode);
-    putU16(channel_.txBuffer + 4, length);
-    putU16(channel_.txBuffer + 6, uint16_t(offset));
-    putU16(channel_.txBuffer + 8, uint16_t(offset >> 16));
+    qToLittleEndian<uint16_t>(length, channel_.txBuffer + 4);
+    qToLittleEndian<uint32_t>(offset, channel_.txBuffer + 6);
     dataOffset = 10;
     const int result = TransactRequest(10, count, reportErrors, operationName);
     if (result == 0)
@@ -189,7 +174,7 @@ int RequestLayer::RequestWrite(uint16_t objectCode, const uint8_t *data, uint16_
         return kErrRequestTooLong;
     }
     putHead(4, objectCode);
-    putU16(channel_.txBuffer + 4, length);
+    qToLittleEndian<uint16_t>(length, channel_.txBuffer + 4);
     if (length > 0)
         std::memcpy(channel_.txBuffer + kHeadLength, data, length);
     uint16_t replyLength = 0;
