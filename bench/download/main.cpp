@@ -1,171 +1,163 @@
-// Measures the journal download end to end: the real link library, the
-// controller simulator on an unthrottled pseudo-terminal, the download and
-// storing exactly as SBtnJurLink runs them. Reports the peak memory of a
-// 1 MiB and a 64 MiB journal (each in a process of its own) and the speed of
-// a 16 MiB journal at portion size 1024.
-//
-//   bench_download              all three runs and the summary
-//   bench_download --one MIB    one download of MIB MiB of journal data
+// bench_download: one journal download the way the program does it (the
+// journal page's SBtnJurLink handler over the program state, the real
+// trvCLNK.so, trvsim, linesim between when the line is paced or faulty). It
+// answers the questions itself, checks the stored file against trvsim's dump
+// byte for byte and prints its figures as one line of JSON.
 
 #include "app/programstate.h"
-#include "journal/journaldownload.h"
+#include "journal/journalpage.h"
 #include "journal/progresspanel.h"
-#include "link/linkloader.h"
-#include "tests/support/scriptedhost.h"
-#include "tests/tools/trvsim/process/simprocess.h"
+#include "tests/support/linerig.h"
 
 #include <QApplication>
-#include <QComboBox>
-#include <QCryptographicHash>
+#include <QCommandLineParser>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
-#include <QProcess>
-#include <QTemporaryDir>
+#include <QFileInfo>
 #include <cstdio>
 #include <sys/resource.h>
 
 using namespace vestan;
+using namespace vestan::test;
 
 namespace {
 
-constexpr int kRecordSize = 1024;
-
-QByteArray fileHash(const QString &name)
+struct Usage
 {
-    QFile file(name);
-    if (!file.open(QIODevice::ReadOnly))
-        return QByteArray();
-    QCryptographicHash hash(QCryptographicHash::Sha256);
-    hash.addData(&file);
-    return hash.result();
-}
-
-long peakKib()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;
-}
-
-// One download; prints "bytes seconds peak-KiB" on success.
-int runOne(int mib)
-{
-    QTemporaryDir dir;
-    if (!dir.isValid() || !QDir(dir.path()).mkpath("tmp") || !QDir(dir.path()).mkpath("dump"))
-        return 2;
-    qputenv("TMPDIR", QFile::encodeName(dir.filePath("tmp")));
-    // 64 MiB would need 65536 records; record numbers stop at 65535.
-    const int records = std::min(mib * 1024, 65535);
-    test::SimProcess sim({"--records", QString::number(records), "--record-size",
-                          QString::number(kRecordSize), "--dump", dir.filePath("dump")});
-    if (!sim.ready()) {
-        std::fprintf(stderr, "bench_download: %s\n", qPrintable(sim.failure()));
-        return 2;
-    }
-    const QString ini = dir.filePath("trvCLNK.ini");
-    QFile iniFile(ini);
-    if (!iniFile.open(QIODevice::WriteOnly) ||
-        iniFile.write("[COM2]\nDevice=" + QFile::encodeName(sim.linkPath()) + "\nBaud=115200\n") <
-            0)
-        return 2;
-    iniFile.close();
-    qputenv("TRVCLNK_INI", QFile::encodeName(ini));
-
-    test::ScriptedHost host;
-    host.path = test::buildBinDir() + "/vestan";
-    ProgramState state(host);
-    state.paths.programFileName = "vestan";
-    QComboBox recent;
-    state.recentFiles.attach(&recent);
-    if (LoadLinkLibrary(state) != 0)
-        return 2;
-    state.api._trvCL_fInit();
-    state.api._trvCL_fSetPhone(1, "");
-    if (state.api._trvCL_fOpen(1) != 1) {
-        std::fprintf(stderr, "bench_download: the line did not open\n");
-        return 2;
-    }
-    state.channel.isOpen = 1;
-    state.session.portionSize = 1024;
-
-    const QString stored = dir.filePath("journal.dat");
-    host.answers = {kIdYes};
-    host.fileAnswers = {stored};
-    QWidget window;
-    ProgressPanel progress(&window);
-    QElapsedTimer clock;
-    clock.start();
-    JournalDownload(state, progress).run(false);
-    const double seconds = double(clock.nsecsElapsed()) / 1e9;
-    state.api._trvCL_fClose(1);
-
-    if (host.boxes.size() != 1 || fileHash(stored) != fileHash(dir.filePath("dump/journal.dat")) ||
-        fileHash(stored).isEmpty()) {
-        for (const auto &box : host.boxes)
-            std::fprintf(stderr, "bench_download: box \"%s\"\n", qPrintable(box.text));
-        std::fprintf(stderr, "bench_download: the stored journal differs from the dump\n");
-        return 1;
-    }
-    std::printf("%lld %.3f %ld\n", QFileInfo(stored).size(), seconds, peakKib());
-    return 0;
-}
-
-struct Run
-{
-    qint64 bytes = 0;
-    double seconds = 0;
-    long peakKib = 0;
+    double cpuSeconds = 0;
+    long maxRssKiB = 0;
 };
 
-bool runChild(const QString &self, int mib, Run &run)
+Usage usageNow()
 {
-    QProcess child;
-    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    child.start(self, {"--one", QString::number(mib)});
-    if (!child.waitForFinished(-1) || child.exitStatus() != QProcess::NormalExit ||
-        child.exitCode() != 0)
-        return false;
-    const QStringList fields = QString::fromLatin1(child.readAllStandardOutput()).split(' ');
-    if (fields.size() != 3)
-        return false;
-    run = {fields[0].toLongLong(), fields[1].toDouble(), fields[2].trimmed().toLong()};
-    std::printf("  %3d MiB journal: %lld bytes in %.2f s = %.2f MiB/s, peak memory %ld KiB\n", mib,
-                run.bytes, run.seconds, double(run.bytes) / (1 << 20) / run.seconds, run.peakKib);
-    std::fflush(stdout);
-    return true;
+    rusage r{};
+    getrusage(RUSAGE_SELF, &r);
+    Usage u;
+    u.cpuSeconds = double(r.ru_utime.tv_sec + r.ru_stime.tv_sec) +
+                   double(r.ru_utime.tv_usec + r.ru_stime.tv_usec) / 1e6;
+    u.maxRssKiB = r.ru_maxrss;
+    return u;
+}
+
+int fail(const QString &why)
+{
+    std::fprintf(stderr, "bench_download: %s\n", qPrintable(why));
+    return 1;
 }
 
 } // namespace
 
 int main(int argc, char **argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    // The simulator and the link library sit beside this program in bin/.
-    if (qEnvironmentVariableIsEmpty("VESTAN_BUILD_DIR"))
-        qputenv("VESTAN_BUILD_DIR",
-                QFile::encodeName(QCoreApplication::applicationDirPath() + "/.."));
-    const QStringList args = app.arguments();
-    if (args.size() == 3 && args[1] == "--one")
-        return runOne(args[2].toInt());
-    if (args.size() != 1) {
-        std::fprintf(stderr, "usage: bench_download [--one MIB]\n");
-        return 2;
-    }
 
-    std::printf("journal download, portion size 1024, unthrottled pseudo-terminal\n");
-    Run small, large, speed;
-    const QString self = app.applicationFilePath();
-    if (!runChild(self, 1, small) || !runChild(self, 64, large) || !runChild(self, 16, speed)) {
-        std::fprintf(stderr, "bench_download: a run failed\n");
-        return 1;
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("One journal download, measured."));
+    parser.addHelpOption();
+    const auto option = [&](const char *name, const char *help, const char *value) {
+        QCommandLineOption o(QString::fromLatin1(name), QString::fromLatin1(help),
+                             QStringLiteral("value"), QString::fromLatin1(value));
+        parser.addOption(o);
+        return o;
+    };
+    const auto records = option("records", "journal records", "4096");
+    const auto recordSize = option("record-size", "bytes per record", "64");
+    const auto portion = option("portion", "portion size", "1024");
+    const auto baud = option("baud", "line speed (linesim and trvCLNK.ini); 0 unpaced", "115200");
+    const auto latency = option("latency-ms", "one-way delay of linesim", "0");
+    const auto drop = option("drop", "linesim --drop probability", "0");
+    const auto seed = option("seed", "linesim seed", "1");
+    const auto replyTimeout = option("reply-timeout-ms", "trvCLNK.ini ReplyTimeoutMs", "1000");
+    const auto interByte = option("inter-byte-ms", "trvCLNK.ini InterByteTimeoutMs", "0");
+    const QCommandLineOption direct(
+        QStringLiteral("direct"), QStringLiteral("trvsim on its own pseudo-terminal, no linesim"));
+    parser.addOption(direct);
+    parser.process(app);
+
+    const uint32_t lineBaud = parser.isSet(direct) ? 0 : parser.value(baud).toUInt();
+    LineSetup setup;
+    setup.simArguments = {QStringLiteral("--records"), parser.value(records),
+                          QStringLiteral("--record-size"), parser.value(recordSize)};
+    setup.throughLineSim = !parser.isSet(direct);
+    setup.lineArguments = {QStringLiteral("--baud"),       QString::number(lineBaud),
+                           QStringLiteral("--latency-ms"), parser.value(latency),
+                           QStringLiteral("--seed"),       parser.value(seed)};
+    if (parser.value(drop).toDouble() > 0)
+        setup.lineArguments << QStringLiteral("--drop") << parser.value(drop);
+    // The library times its replies by the configured speed; unpaced lines
+    // are fast, so the common 115200 gives it generous time-outs there.
+    setup.baud = lineBaud > 0 ? lineBaud : 115200;
+    setup.replyTimeoutMs = parser.value(replyTimeout).toInt();
+    setup.interByteTimeoutMs = parser.value(interByte).toInt();
+
+    LineRig line(setup);
+    if (!line.ready())
+        return fail(line.failure());
+    const QString tmp = line.path(QStringLiteral("tmp"));
+    QDir().mkpath(tmp);
+    qputenv("TMPDIR", QFile::encodeName(tmp));
+
+    AutoHost host;
+    host.realTime = true;
+    host.path = line.path(QStringLiteral("vestan"));
+    host.savePath = line.path(QStringLiteral("journal.dat"));
+    // A line that stays bad longer than ten attempts is asked through a few
+    // times; a controller that is gone is not waited for.
+    host.retryAnswer = kIdYes;
+    host.onRetryQuestion = [&] {
+        if (host.retryQuestions > 5 || !line.simulatorRunning())
+            host.retryAnswer = kIdNo;
+    };
+
+    ProgramState state(host);
+    state.paths.programDir = line.dir() + u'/';
+    state.paths.programFileName = QStringLiteral("vestan");
+    if (const int32_t bound = LineRig::bindRealLibrary(state); bound != 0)
+        return fail(QStringLiteral("trvCLNK.so did not bind (%1)").arg(bound));
+    state.libraryBound = 1;
+    state.api._trvCL_fInit();
+    if (const int32_t opened = line.openLink(state); opened < 0)
+        return fail(QStringLiteral("open failed (%1)").arg(opened));
+    state.session.portionSize = uint16_t(parser.value(portion).toUInt());
+
+    Usage before;
+    Usage after;
+    qint64 elapsedNs = 0;
+    {
+        QWidget window;
+        ProgressPanel progress(&window);
+        JournalPage page(state, progress, &window);
+        before = usageNow();
+        QElapsedTimer clock;
+        clock.start();
+        page.SBtnJurLinkClick();
+        elapsedNs = clock.nsecsElapsed();
+        after = usageNow();
     }
-    const long growth = large.peakKib - small.peakKib;
-    const double rate = double(speed.bytes) / (1 << 20) / speed.seconds;
-    std::printf(
-        "peak memory: 64 MiB run %ld KiB, 1 MiB run %ld KiB, growth %ld KiB (goal <= 2048)\n",
-        large.peakKib, small.peakKib, growth);
-    std::printf("speed: 16 MiB at %.2f MiB/s (goal >= 5)\n", rate);
+    state.api._trvCL_fClose(state.channel.portIndex);
+    state.recentFiles.attach(nullptr);
+
+    if (!line.simulatorRunning())
+        return fail(QStringLiteral("trvsim ended: ") + line.simulatorErrors());
+    const QString expected = line.dumpFile(QStringLiteral("journal.dat"));
+    if (const QString difference = compareFiles(host.savePath, expected); !difference.isEmpty())
+        return fail(QStringLiteral("stored journal differs from the dump: ") + difference);
+    const QMap<QString, qint64> lineStats = line.stopLineSim();
+
+    const qint64 bytes = QFileInfo(host.savePath).size();
+    const double seconds = double(elapsedNs) / 1e9;
+    const double byteRate = lineBaud / 10.0;
+    std::printf("{\"bytes\": %lld, \"seconds\": %.6f, \"efficiency\": %.6f, \"mib_s\": %.6f, "
+                "\"cpu_s\": %.6f, \"cpu_s_per_mib\": %.6f, \"maxrss_kib\": %ld, "
+                "\"retry_questions\": %d, \"dropped\": %lld, \"portion\": %u, \"baud\": %u}\n",
+                (long long)bytes, seconds, byteRate > 0 ? double(bytes) / seconds / byteRate : 0.0,
+                double(bytes) / seconds / 1048576.0, after.cpuSeconds - before.cpuSeconds,
+                (after.cpuSeconds - before.cpuSeconds) / (double(bytes) / 1048576.0),
+                after.maxRssKiB, host.retryQuestions,
+                (long long)(lineStats.value(QStringLiteral("a_to_b.dropped")) +
+                            lineStats.value(QStringLiteral("b_to_a.dropped"))),
+                unsigned(state.session.portionSize), lineBaud);
     return 0;
 }

@@ -100,6 +100,7 @@ public:
     // Lines trvsim printed (modem events), waiting up to timeoutMs for the first.
     QStringList simulatorLines(int timeoutMs = 0);
     bool simulatorRunning() const { return sim_.running(); }
+    QString simulatorErrors() { return sim_.errorOutput(); }
     // The controller goes away at once, as a cut cable or a dead controller would.
     void killSimulator() { sim_.kill(); }
     // Stops linesim and gives its closing statistics, "a_to_b.dropped" -> n.
