@@ -136,6 +136,12 @@ int main(int argc, char **argv)
         elapsedNs = clock.nsecsElapsed();
         after = usageNow();
     }
+    // The library's own account of the line: requests, failed attempts, late frames.
+    const QMap<QString, QString> link =
+        readStatisticsDialog([&] { state.api._trvCL_fDlgSetup(2, state.channel.portIndex); });
+    if (qEnvironmentVariableIsSet("BENCH_STATS"))
+        for (auto it = link.begin(); it != link.end(); ++it)
+            std::fprintf(stderr, "%s: %s\n", qPrintable(it.key()), qPrintable(it.value()));
     state.api._trvCL_fClose(state.channel.portIndex);
     state.recentFiles.attach(nullptr);
 
@@ -151,13 +157,17 @@ int main(int argc, char **argv)
     const double byteRate = lineBaud / 10.0;
     std::printf("{\"bytes\": %lld, \"seconds\": %.6f, \"efficiency\": %.6f, \"mib_s\": %.6f, "
                 "\"cpu_s\": %.6f, \"cpu_s_per_mib\": %.6f, \"maxrss_kib\": %ld, "
-                "\"retry_questions\": %d, \"dropped\": %lld, \"portion\": %u, \"baud\": %u}\n",
+                "\"retry_questions\": %d, \"dropped\": %lld, \"portion\": %u, \"baud\": %u, "
+                "\"requests\": %lld, \"failed_attempts\": %lld, \"late_frames\": %lld}\n",
                 (long long)bytes, seconds, byteRate > 0 ? double(bytes) / seconds / byteRate : 0.0,
                 double(bytes) / seconds / 1048576.0, after.cpuSeconds - before.cpuSeconds,
                 (after.cpuSeconds - before.cpuSeconds) / (double(bytes) / 1048576.0),
                 after.maxRssKiB, host.retryQuestions,
                 (long long)(lineStats.value(QStringLiteral("a_to_b.dropped")) +
                             lineStats.value(QStringLiteral("b_to_a.dropped"))),
-                unsigned(state.session.portionSize), lineBaud);
+                unsigned(state.session.portionSize), lineBaud,
+                link.value(QStringLiteral("Запросов")).toLongLong(),
+                link.value(QStringLiteral("Неудачных попыток всего")).toLongLong(),
+                link.value(QStringLiteral("Запоздалых кадров")).toLongLong());
     return 0;
 }

@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 namespace vestan::trvclnk {
 
@@ -39,7 +40,20 @@ public:
     const LinkStatistics &statistics() const { return stats_; }
 
 private:
+    // The block read after `current` when the program walks an object in
+    // equal portions and sending ahead is allowed; empty otherwise.
+    std::vector<uint8_t> nextInWalk(const std::vector<uint8_t> &current) const;
+    // Lets the controller finish a reply sent ahead that nobody wants, so
+    // that the next request never talks into it.
+    void settleAhead();
+    // Before the line changes hands (hang-up, close): no reply left coming.
+    void dropAhead();
+
     int index_;
+    std::vector<uint8_t> lastBlock_; // the last block read answered in full
+    std::vector<uint8_t> ahead_;     // the block read sent ahead, its reply not yet taken
+    int aheadBroken_ = 0;
+    bool aheadAllowed_ = true;
     QByteArray phone_;
     PortSettings settings_;
     bool modemConnected_ = false;

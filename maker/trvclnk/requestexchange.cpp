@@ -110,29 +110,66 @@ int32_t RequestExchange::endWithoutReply(bool brokenSeen)
 }
 
 int32_t RequestExchange::run(const uint8_t *request, uint16_t requestLength, uint8_t *reply,
-                             uint16_t replyCapacity, uint16_t *replyLength)
+                             uint16_t replyCapacity, uint16_t *replyLength,
+                             const std::vector<uint8_t> &ahead)
 {
     *replyLength = 0;
     // Whatever lies in the input now answers nothing we are going to ask.
     channel_.discardInput();
-    decoder_.reset();
-    seen_ = decoder_.counters();
-
-    frame_.clear();
-    line::appendFrame(frame_, request, requestLength);
     ++stats_.requests;
-    const int writeTimeout = int(settings_.lineTimeMs(int64_t(frame_.size())) + 1000);
-    if (channel_.write(frame_.data(), frame_.size(), writeTimeout) != ByteChannel::Status::Ok) {
+    prepareAhead({});
+    if (!send(request, requestLength)) {
         ++stats_.writeErrors;
         return kErrWriteFailed;
     }
-    stats_.bytesSent += frame_.size();
+    prepareAhead(ahead);
+    return receive(request, requestLength, reply, replyCapacity, replyLength);
+}
 
+int32_t RequestExchange::awaitAhead(const uint8_t *request, uint16_t requestLength, uint8_t *reply,
+                                    uint16_t replyCapacity, uint16_t *replyLength,
+                                    const std::vector<uint8_t> &ahead)
+{
+    *replyLength = 0;
+    ++stats_.requests;
+    // Its reply comes after the one before it: time it from now.
+    sentAt_ = channel_.nowMs();
+    prepareAhead(ahead);
+    return receive(request, requestLength, reply, replyCapacity, replyLength);
+}
+
+void RequestExchange::prepareAhead(const std::vector<uint8_t> &ahead)
+{
+    sentAhead_ = false;
+    aheadFrame_.clear();
+    if (!ahead.empty())
+        line::appendFrame(aheadFrame_, ahead.data(), ahead.size());
+}
+
+bool RequestExchange::send(const uint8_t *request, uint16_t requestLength)
+{
+    decoder_.reset();
+    seen_ = decoder_.counters();
+    frame_.clear();
+    line::appendFrame(frame_, request, requestLength);
+    const int writeTimeout = int(settings_.lineTimeMs(int64_t(frame_.size())) + 1000);
+    if (channel_.write(frame_.data(), frame_.size(), writeTimeout) != ByteChannel::Status::Ok)
+        return false;
+    stats_.bytesSent += frame_.size();
+    sentAt_ = channel_.nowMs();
+    return true;
+}
+
+int32_t RequestExchange::receive(const uint8_t *request, uint16_t requestLength, uint8_t *reply,
+                                 uint16_t replyCapacity, uint16_t *replyLength)
+{
     const int64_t interByte = settings_.effectiveInterByteTimeoutMs();
-    int64_t deadline = channel_.nowMs() + replyTimeoutMs(request, requestLength);
+    int64_t deadline = sentAt_ + replyTimeoutMs(request, requestLength);
     bool extended = false;
     bool brokenSeen = false;
-    int64_t lastByteAt = -1;
+    // Part of a reply sent ahead may be in the decoder already: it is as
+    // fresh as now.
+    int64_t lastByteAt = decoder_.framePending() ? channel_.nowMs() : -1;
     for (;;) {
         while (decoder_.takeFrame(payload_)) {
             switch (judge(request, requestLength, payload_)) {
@@ -202,6 +239,17 @@ int32_t RequestExchange::run(const uint8_t *request, uint16_t requestLength, uin
             decoder_.feed(readBuffer_.data(), received);
             stats_.bytesReceived += received;
             lastByteAt = channel_.nowMs();
+            if (!aheadFrame_.empty() && !sentAhead_) {
+                // The controller is answering: the next request crosses the
+                // line while this reply is still on its way.
+                const int timeout = int(settings_.lineTimeMs(int64_t(aheadFrame_.size())) + 1000);
+                if (channel_.write(aheadFrame_.data(), aheadFrame_.size(), timeout) ==
+                    ByteChannel::Status::Ok) {
+                    sentAhead_ = true;
+                    stats_.bytesSent += aheadFrame_.size();
+                }
+                aheadFrame_.clear();
+            }
         }
     }
 }
