@@ -201,3 +201,34 @@ TEST_F(ProgramEndToEnd, ModemDialsOnOpenAndHangsUpOnClose)
 
 } // namespace
 } // namespace vestan::test
+
+namespace vestan::test {
+namespace {
+
+// The library sends the next portion's request while a reply arrives; the
+// program must see exactly the same journal, and a request after a walk that
+// ended on a full portion must not be answered by the reply sent ahead.
+TEST_F(ProgramEndToEnd, ReadAheadKeepsTheJournalAndNeverAnswersTheNextRequest)
+{
+    // 1024 records of 64 bytes: the last data portion is a full one.
+    ASSERT_NO_FATAL_FAILURE(
+        startProgram(simWith({QStringLiteral("--records"), QStringLiteral("1024")})));
+    ASSERT_NO_FATAL_FAILURE(openLink());
+    host.savePath = target("journal.dat");
+    click("SBtnJurLink");
+    EXPECT_EQ(compareFiles(host.savePath, line->dumpFile(QStringLiteral("journal.dat"))),
+              QString());
+    EXPECT_EQ(host.boxes.size(), 1u) << boxText();
+
+    // The reply to the block after the end is on its way; the size of the
+    // header is what comes back, not that.
+    uint32_t size = 0;
+    state->channel.running = 1;
+    EXPECT_EQ(state->requests.RequestSize(ObjJournalHeader, size, 1, QString()), 0) << boxText();
+    state->channel.running = 0;
+    EXPECT_EQ(size, 224u);
+    EXPECT_EQ(host.retryQuestions, 0);
+}
+
+} // namespace
+} // namespace vestan::test
