@@ -74,6 +74,9 @@ int main(int argc, char **argv)
     const QCommandLineOption direct(
         QStringLiteral("direct"), QStringLiteral("trvsim on its own pseudo-terminal, no linesim"));
     parser.addOption(direct);
+    const QCommandLineOption noReadAhead(QStringLiteral("no-read-ahead"),
+                                         QStringLiteral("ReadAhead=0 in trvCLNK.ini"));
+    parser.addOption(noReadAhead);
     parser.process(app);
 
     const uint32_t lineBaud = parser.isSet(direct) ? 0 : parser.value(baud).toUInt();
@@ -91,6 +94,7 @@ int main(int argc, char **argv)
     setup.baud = lineBaud > 0 ? lineBaud : 115200;
     setup.replyTimeoutMs = parser.value(replyTimeout).toInt();
     setup.interByteTimeoutMs = parser.value(interByte).toInt();
+    setup.readAhead = !parser.isSet(noReadAhead);
 
     LineRig line(setup);
     if (!line.ready())
@@ -123,19 +127,31 @@ int main(int argc, char **argv)
     state.session.portionSize = uint16_t(parser.value(portion).toUInt());
 
     Usage before;
+    Usage asked;
     Usage after;
     qint64 elapsedNs = 0;
+    qint64 askedNs = -1;
+    QElapsedTimer clock;
+    // Everything has arrived in the temporary file when the storing question
+    // comes; what follows is the copy to the user's file (synced to disk).
+    host.onMessageBox = [&](const RecordedBox &box) {
+        if (askedNs < 0 && box.text.startsWith(QStringLiteral("Записать"))) {
+            askedNs = clock.nsecsElapsed();
+            asked = usageNow();
+        }
+    };
     {
         QWidget window;
         ProgressPanel progress(&window);
         JournalPage page(state, progress, &window);
         before = usageNow();
-        QElapsedTimer clock;
         clock.start();
         page.SBtnJurLinkClick();
         elapsedNs = clock.nsecsElapsed();
         after = usageNow();
     }
+    if (askedNs < 0)
+        return fail(QStringLiteral("the storing question was never asked"));
     // The library's own account of the line: requests, failed attempts, late frames.
     const QMap<QString, QString> link =
         readStatisticsDialog([&] { state.api._trvCL_fDlgSetup(2, state.channel.portIndex); });
@@ -151,23 +167,33 @@ int main(int argc, char **argv)
     if (const QString difference = compareFiles(host.savePath, expected); !difference.isEmpty())
         return fail(QStringLiteral("stored journal differs from the dump: ") + difference);
     const QMap<QString, qint64> lineStats = line.stopLineSim();
+    // What the simulator (and linesim) spent, once they are gone and reaped.
+    line.killSimulator();
+    rusage children{};
+    getrusage(RUSAGE_CHILDREN, &children);
+    const double childCpu = double(children.ru_utime.tv_sec + children.ru_stime.tv_sec) +
+                            double(children.ru_utime.tv_usec + children.ru_stime.tv_usec) / 1e6;
 
     const qint64 bytes = QFileInfo(host.savePath).size();
+    const double mib = double(bytes) / 1048576.0;
     const double seconds = double(elapsedNs) / 1e9;
+    const double transferSeconds = double(askedNs) / 1e9;
+    const double transferCpu = asked.cpuSeconds - before.cpuSeconds;
     const double byteRate = lineBaud / 10.0;
-    std::printf("{\"bytes\": %lld, \"seconds\": %.6f, \"efficiency\": %.6f, \"mib_s\": %.6f, "
+    std::printf("{\"bytes\": %lld, \"seconds\": %.6f, \"efficiency\": %.6f, "
+                "\"transfer_seconds\": %.6f, \"transfer_mib_s\": %.6f, \"mib_s\": %.6f, "
                 "\"cpu_s\": %.6f, \"cpu_s_per_mib\": %.6f, \"maxrss_kib\": %ld, "
                 "\"retry_questions\": %d, \"dropped\": %lld, \"portion\": %u, \"baud\": %u, "
-                "\"requests\": %lld, \"failed_attempts\": %lld, \"late_frames\": %lld}\n",
+                "\"requests\": %lld, \"failed_attempts\": %lld, \"late_frames\": %lld, "
+                "\"line_cpu_s\": %.6f}\n",
                 (long long)bytes, seconds, byteRate > 0 ? double(bytes) / seconds / byteRate : 0.0,
-                double(bytes) / seconds / 1048576.0, after.cpuSeconds - before.cpuSeconds,
-                (after.cpuSeconds - before.cpuSeconds) / (double(bytes) / 1048576.0),
-                after.maxRssKiB, host.retryQuestions,
+                transferSeconds, mib / transferSeconds, mib / seconds, transferCpu,
+                transferCpu / mib, after.maxRssKiB, host.retryQuestions,
                 (long long)(lineStats.value(QStringLiteral("a_to_b.dropped")) +
                             lineStats.value(QStringLiteral("b_to_a.dropped"))),
                 unsigned(state.session.portionSize), lineBaud,
                 link.value(QStringLiteral("Запросов")).toLongLong(),
                 link.value(QStringLiteral("Неудачных попыток всего")).toLongLong(),
-                link.value(QStringLiteral("Запоздалых кадров")).toLongLong());
+                link.value(QStringLiteral("Запоздалых кадров")).toLongLong(), childCpu);
     return 0;
 }

@@ -208,6 +208,7 @@ bool LineRig::writeIni() const
     text += QStringLiteral("ReplyTimeoutMs=%1\n").arg(setup_.replyTimeoutMs);
     text += QStringLiteral("InterByteTimeoutMs=%1\n").arg(setup_.interByteTimeoutMs);
     text += QStringLiteral("GuardTimeMs=%1\n").arg(setup_.guardTimeMs);
+    text += QStringLiteral("ReadAhead=%1\n").arg(setup_.readAhead ? 1 : 0);
     text += QStringLiteral("ModemTimeoutMs=2000\nDialTimeoutMs=5000\n");
     const QByteArray bytes = text.toUtf8();
     return file.write(bytes) == bytes.size();

@@ -69,6 +69,7 @@ struct LineSetup
     int replyTimeoutMs = 500;
     int interByteTimeoutMs = 0; // 0: the library derives it from the speed
     int guardTimeMs = 50;       // the modem's escape guard time, both sides
+    bool readAhead = true;      // ReadAhead
 };
 
 // One line from the library's port to a simulated controller.
