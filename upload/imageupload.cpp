@@ -37,10 +37,9 @@ bool ImageUpload::confirmSize(uint32_t &imageSize)
 {
     const QString caption = QString::asprintf("%s: \"Запрос размера ПО\"",
                                               qUtf8Printable(state_.paths.programFileName));
-    const QString text = QString::asprintf(
-        "Странный размер ПО = %lu\nПохоже на глюк старого контроллера!\n\nПопробовать "
-        "стандартный размер=512 Кб?\n",
-        ulong(imageSize));
+    // clang-format off
+    const QString text = QString::asprintf("Странный размер ПО = %lu\nПохоже на глюк старого контроллера!\n\nПопробовать стандартный размер=512 Кб?\n", ulong(imageSize));
+    // clang-format on
     switch (state_.host.messageBox(caption, text, kMbIconExclamation | kMbYesNoCancel)) {
     case kIdYes:
     case kIdOk:
