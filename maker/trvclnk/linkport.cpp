@@ -12,9 +12,13 @@ namespace {
 
 // Repetitions of a request whose reply arrived broken, within one call.
 constexpr int kQuickResends = 2;
-// Replies in a row that broke while a request was sent ahead, before this
-// port stops sending ahead until it is opened again.
+// Failed attempts in a row where requests went ahead, before this port stops
+// sending ahead until it is opened again.
 constexpr int kAheadBrokenLimit = 2;
+// Block reads sent ahead at most: the controller has the next ones queued
+// when it finishes a reply, however late the program asks (on a fast line
+// the wake-ups of program and controller, not the bytes, take the time).
+constexpr size_t kAheadDepth = 4;
 
 } // namespace
 
@@ -93,35 +97,41 @@ int32_t LinkPort::request(const uint8_t *request, uint16_t requestLength, uint8_
     if (!isOpen())
         return kErrNotOpen;
     const std::vector<uint8_t> current(request, request + requestLength);
-    bool fromAhead = !ahead_.empty() && current == ahead_;
-    if (!ahead_.empty() && !fromAhead)
+    bool fromAhead = !ahead_.empty() && current == ahead_.front();
+    if (fromAhead)
+        ahead_.pop_front();
+    else if (!ahead_.empty())
         settleAhead();
-    ahead_.clear();
-    const std::vector<uint8_t> next = nextInWalk(current);
+    const std::vector<std::vector<uint8_t>> next = nextInWalk(current);
     // A reply broken on the way (bad check sum, a frame cut short) shows a
     // live but noisy line: ask again at once a few times before the caller's
     // attempt fails. Otherwise a byte lost in every other long reply would use
     // up the caller's attempts (each with its pause) now and then. A silent
     // line is left to the caller's attempts, so a dead line takes no longer.
+    const std::vector<std::vector<uint8_t>> none;
     int32_t result = kOk;
     for (int resend = 0;; ++resend) {
         // Only the first try sends ahead: a repeated request would meet the
-        // reply sent ahead on its way.
-        const std::vector<uint8_t> &sendNext = resend == 0 ? next : std::vector<uint8_t>();
+        // replies sent ahead on their way.
+        const auto &sendNext = resend == 0 ? next : none;
         result = fromAhead ? exchange_->awaitAhead(request, requestLength, reply, replyCapacity,
                                                    replyLength, sendNext)
                            : exchange_->run(request, requestLength, reply, replyCapacity,
                                             replyLength, sendNext);
+        const bool usedAhead = fromAhead || exchange_->sentAhead();
         fromAhead = false;
-        if (exchange_->sentAhead()) {
-            if (result == kOk) {
-                ahead_ = next;
-                aheadBroken_ = 0;
-            } else if (++aheadBroken_ >= kAheadBrokenLimit) {
-                // Replies broken while we sent: a two-wire bus, where both
-                // cannot talk at once, or a line too poor to gain anything.
-                aheadAllowed_ = false;
-            }
+        // Replies still coming for requests sent ahead are late frames now.
+        if (result != kOk)
+            ahead_.clear();
+        if (result == kOk && exchange_->sentAhead())
+            ahead_.insert(ahead_.end(), next.begin(), next.end());
+        if (result == kOk && usedAhead) {
+            aheadBroken_ = 0;
+        } else if (usedAhead && ++aheadBroken_ >= kAheadBrokenLimit) {
+            // Replies broken or lost where requests went ahead: a two-wire
+            // bus, where both cannot talk at once, a controller that takes one
+            // request at a time, or a line too poor to gain anything.
+            aheadAllowed_ = false;
         }
         if ((result != kErrCrc && result != kErrMalformed) || resend >= kQuickResends)
             break;
@@ -132,7 +142,7 @@ int32_t LinkPort::request(const uint8_t *request, uint16_t requestLength, uint8_
     return result;
 }
 
-std::vector<uint8_t> LinkPort::nextInWalk(const std::vector<uint8_t> &current) const
+std::vector<std::vector<uint8_t>> LinkPort::nextInWalk(const std::vector<uint8_t> &current) const
 {
     // The program walks an object in portions: a block read (command 3) of
     // the same length right after the last one answered in full.
@@ -144,14 +154,20 @@ std::vector<uint8_t> LinkPort::nextInWalk(const std::vector<uint8_t> &current) c
         return uint32_t(p[6]) | uint32_t(p[7]) << 8 | uint32_t(p[8]) << 16 | uint32_t(p[9]) << 24;
     };
     const uint32_t length = uint32_t(current[4]) | uint32_t(current[5]) << 8;
-    const uint64_t offset = u32At(current);
-    if (length == 0 || u32At(lastBlock_) + uint64_t(length) != offset ||
-        offset + 2 * uint64_t(length) > 0xFFFFFFFFu)
+    if (length == 0 || uint64_t(u32At(lastBlock_)) + length != u32At(current))
         return {};
-    std::vector<uint8_t> next = current;
-    const uint32_t nextOffset = uint32_t(offset + length);
-    for (int i = 0; i < 4; ++i)
-        next[size_t(6 + i)] = uint8_t(nextOffset >> (8 * i));
+    std::vector<std::vector<uint8_t>> next;
+    const std::vector<uint8_t> &base = ahead_.empty() ? current : ahead_.back();
+    uint64_t offset = u32At(base);
+    for (size_t n = ahead_.size(); n < kAheadDepth; ++n) {
+        offset += length;
+        if (offset + length > 0xFFFFFFFFu)
+            break;
+        std::vector<uint8_t> block = current;
+        for (int i = 0; i < 4; ++i)
+            block[size_t(6 + i)] = uint8_t(offset >> (8 * i));
+        next.push_back(std::move(block));
+    }
     return next;
 }
 
@@ -167,7 +183,10 @@ void LinkPort::settleAhead()
 {
     uint8_t scratch[kLinkBufferSize];
     uint16_t length = 0;
-    exchange_->awaitAhead(ahead_.data(), uint16_t(ahead_.size()), scratch, sizeof scratch, &length);
+    for (const std::vector<uint8_t> &request : ahead_)
+        exchange_->awaitAhead(request.data(), uint16_t(request.size()), scratch, sizeof scratch,
+                              &length);
+    ahead_.clear();
 }
 
 } // namespace vestan::trvclnk

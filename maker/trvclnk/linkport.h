@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <vector>
 
@@ -40,9 +41,10 @@ public:
     const LinkStatistics &statistics() const { return stats_; }
 
 private:
-    // The block read after `current` when the program walks an object in
-    // equal portions and sending ahead is allowed; empty otherwise.
-    std::vector<uint8_t> nextInWalk(const std::vector<uint8_t> &current) const;
+    // The block reads after `current` and those already sent ahead, up to
+    // kAheadDepth outstanding, when the program walks an object in equal
+    // portions and sending ahead is allowed; empty otherwise.
+    std::vector<std::vector<uint8_t>> nextInWalk(const std::vector<uint8_t> &current) const;
     // Lets the controller finish a reply sent ahead that nobody wants, so
     // that the next request never talks into it.
     void settleAhead();
@@ -50,8 +52,8 @@ private:
     void dropAhead();
 
     int index_;
-    std::vector<uint8_t> lastBlock_; // the last block read answered in full
-    std::vector<uint8_t> ahead_;     // the block read sent ahead, its reply not yet taken
+    std::vector<uint8_t> lastBlock_;         // the last block read answered in full
+    std::deque<std::vector<uint8_t>> ahead_; // block reads sent ahead, replies not yet taken
     int aheadBroken_ = 0;
     bool aheadAllowed_ = true;
     QByteArray phone_;

@@ -111,7 +111,7 @@ int32_t RequestExchange::endWithoutReply(bool brokenSeen)
 
 int32_t RequestExchange::run(const uint8_t *request, uint16_t requestLength, uint8_t *reply,
                              uint16_t replyCapacity, uint16_t *replyLength,
-                             const std::vector<uint8_t> &ahead)
+                             const std::vector<std::vector<uint8_t>> &ahead)
 {
     *replyLength = 0;
     // Whatever lies in the input now answers nothing we are going to ask.
@@ -128,7 +128,7 @@ int32_t RequestExchange::run(const uint8_t *request, uint16_t requestLength, uin
 
 int32_t RequestExchange::awaitAhead(const uint8_t *request, uint16_t requestLength, uint8_t *reply,
                                     uint16_t replyCapacity, uint16_t *replyLength,
-                                    const std::vector<uint8_t> &ahead)
+                                    const std::vector<std::vector<uint8_t>> &ahead)
 {
     *replyLength = 0;
     ++stats_.requests;
@@ -138,12 +138,12 @@ int32_t RequestExchange::awaitAhead(const uint8_t *request, uint16_t requestLeng
     return receive(request, requestLength, reply, replyCapacity, replyLength);
 }
 
-void RequestExchange::prepareAhead(const std::vector<uint8_t> &ahead)
+void RequestExchange::prepareAhead(const std::vector<std::vector<uint8_t>> &ahead)
 {
     sentAhead_ = false;
     aheadFrame_.clear();
-    if (!ahead.empty())
-        line::appendFrame(aheadFrame_, ahead.data(), ahead.size());
+    for (const std::vector<uint8_t> &request : ahead)
+        line::appendFrame(aheadFrame_, request.data(), request.size());
 }
 
 bool RequestExchange::send(const uint8_t *request, uint16_t requestLength)
