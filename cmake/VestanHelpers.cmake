@@ -42,3 +42,27 @@ function(vestan_test_folder name)
             ENVIRONMENT "QT_QPA_PLATFORM=offscreen;VESTAN_BUILD_DIR=${CMAKE_BINARY_DIR}"
         DISCOVERY_TIMEOUT 60)
 endfunction()
+
+# vestan_fuzz_target(NAME SOURCES ... [LIBS ...]): a libFuzzer program (clang
+# only) with the code under test compiled in, instrumented, so the fuzzer sees
+# its coverage; undefined behaviour stops the run. Registers a 30-second smoke
+# run from the committed seeds as ctest test NAME_smoke.
+function(vestan_fuzz_target name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+    if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+        message(WARNING "VESTAN_FUZZ needs clang; ${name} is skipped")
+        return()
+    endif()
+    add_executable(${name} ${ARG_SOURCES})
+    target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${name} PRIVATE ${ARG_LIBS})
+    target_compile_options(${name} PRIVATE
+        -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined)
+    target_link_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
+    set_target_properties(${name} PROPERTIES AUTOMOC OFF)
+    file(MAKE_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}/corpus)
+    add_test(NAME ${name}_smoke
+        COMMAND ${name} -max_total_time=30 -max_len=4096
+                ${CMAKE_CURRENT_BINARY_DIR}/corpus ${CMAKE_CURRENT_SOURCE_DIR}/seeds)
+    set_tests_properties(${name}_smoke PROPERTIES TIMEOUT 120)
+endfunction()
