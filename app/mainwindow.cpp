@@ -16,6 +16,7 @@
 #include <QEvent>
 #include <QIcon>
 #include <QLabel>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QTabWidget>
 #include <QTimer>
@@ -196,14 +197,19 @@ void MainWindow::FormCreate()
 
 void MainWindow::FormDestroy()
 {
-    // An operation still exchanging would go on against a closed port: let it wind down.
+    // An operation still exchanging would go on against a closed port: let it wind down,
+    // silently, since the window is going.
     state_.channel.running = 0;
+    state_.requests.setWindowClosing(true);
+    // An ending that fails leaves the window up and its operations speaking again.
+    auto ended = qScopeGuard([this] { state_.requests.setWindowClosing(false); });
     if (state_.libraryBound != 0) {
         state_.api._trvCL_fSetEvent(state_.channel.portIndex, 1);
         state_.api._trvCL_fClose(state_.channel.portIndex);
     }
     settings_.SaveSettings();
     state_.tempFile.DeleteTempFile();
+    ended.dismiss();
     if (!destroying_) {
         endingClosed_ = true;
         close();
@@ -220,8 +226,9 @@ void MainWindow::exitClicked()
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
-    // Closing stops a running operation as the stop button would.
+    // Closing stops a running operation as the stop button would, but without its box.
     state_.channel.running = 0;
+    state_.requests.setWindowClosing(true);
     event->accept();
 }
 

@@ -98,6 +98,8 @@ void Settings::LoadSettings()
 
 void Settings::SaveSettings()
 {
+    // A number typed but never left is what the field shows: that is what is saved.
+    toolBar_.NormalizePhone();
     const LinkChannel &channel = state_.channel;
     const LinkSession &session = state_.session;
     IniFile ini(settingsFileName(state_.host.programPath()));

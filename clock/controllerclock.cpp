@@ -3,7 +3,7 @@
 #include "app/programstate.h"
 #include "clock/ctldatetime.h"
 #include "clock/datetimefields.h"
-#include "clock/runningflag.h"
+#include "link/runningflag.h"
 
 #include <QLabel>
 
@@ -14,12 +14,12 @@ void ControllerClock::BtnGDTTMClick()
     LinkChannel &channel = state_.channel;
     if (channel.running != 0)
         return;
-    const RunningFlag running(channel);
+    const RunningFlag running(channel, state_.linkStatus);
     uint16_t count = 0;
     uint16_t dataOffset = 0;
     const QString operation = QStringLiteral("Чтение системных даты и времени");
-    const int result = state_.requests.RequestQuery(ObjDateTime, CtlDateTime::kSize, nullptr,
-                                                    count, dataOffset, 1, operation);
+    const int result = state_.requests.RequestQuery(ObjDateTime, CtlDateTime::kSize, nullptr, count,
+                                                    dataOffset, 1, operation);
     if (result != 0 || !state_.requests.ReplyHoldsRecord(count, CtlDateTime::kSize, 1, operation))
         return;
     const CtlDateTime t = CtlDateTime::fromBytes(channel.rxBuffer + dataOffset);
@@ -34,7 +34,7 @@ void ControllerClock::SetControllerClock()
     LinkChannel &channel = state_.channel;
     if (channel.running != 0)
         return;
-    const RunningFlag running(channel);
+    const RunningFlag running(channel, state_.linkStatus);
     const JournalDateTime fields = fields_.read();
     CtlDateTime t;
     t.seconds = fields.seconds;

@@ -2,7 +2,7 @@
 
 #include "app/programstate.h"
 #include "clock/datetimefields.h"
-#include "clock/runningflag.h"
+#include "link/runningflag.h"
 
 #include <QLabel>
 
@@ -20,7 +20,7 @@ void RecordSearch::BtnFindClick()
     LinkChannel &channel = state_.channel;
     if (channel.running != 0)
         return;
-    const RunningFlag running(channel);
+    const RunningFlag running(channel, state_.linkStatus);
 
     RecordStamp key;
     key.stamp = fields_.read();
@@ -35,9 +35,8 @@ void RecordSearch::BtnFindClick()
     uint16_t count = 0;
     uint16_t dataOffset = 0;
     const QString operation = QStringLiteral("Поиск записи");
-    const int result = state_.requests.RequestQuery(ObjRecordSearch, RecordStamp::kSize,
-                                                    keyBytes.data(), count, dataOffset, 1,
-                                                    operation);
+    const int result = state_.requests.RequestQuery(
+        ObjRecordSearch, RecordStamp::kSize, keyBytes.data(), count, dataOffset, 1, operation);
     if (result != 0 || !state_.requests.ReplyHoldsRecord(count, RecordStamp::kSize, 1, operation)) {
         result_->setText(QString::asprintf("%s  ОШИБКА ПОИСКА", qUtf8Printable(keyText)));
         return;

@@ -4,6 +4,7 @@
 #include "info/infotexts.h"
 #include "info/lamplist.h"
 #include "journal/portionloop.h"
+#include "link/runningflag.h"
 #include "maker/tarvel/tarvel.h"
 #include "platform/codepage.h"
 
@@ -41,13 +42,10 @@ void InfoReadout::BtnI1Click()
     LinkChannel &channel = state_.channel;
     if (channel.running != 0)
         return;
-    channel.running = 1;
+    const RunningFlag running(channel, state_.linkStatus);
     controls_.readButton->setEnabled(false);
-    // The button and the busy flag come back on every way out.
-    const auto done = qScopeGuard([&] {
-        controls_.readButton->setEnabled(true);
-        channel.running = 0;
-    });
+    // The button comes back on every way out.
+    const auto done = qScopeGuard([&] { controls_.readButton->setEnabled(true); });
     controls_.lamp->showImage(LampList::Grey);
 
     uint32_t headerSize = 0;

@@ -2,9 +2,9 @@
 
 #include "app/programstate.h"
 #include "info/infotexts.h"
+#include "link/runningflag.h"
 
 #include <QLabel>
-#include <QScopeGuard>
 
 namespace vestan {
 
@@ -15,8 +15,7 @@ void PowerReadout::BtnUClick()
     LinkChannel &channel = state_.channel;
     if (channel.running != 0)
         return;
-    channel.running = 1;
-    const auto done = qScopeGuard([&] { channel.running = 0; });
+    const RunningFlag running(channel, state_.linkStatus);
     text_->clear();
 
     const QString operation = QStringLiteral("Получить данные по питанию");

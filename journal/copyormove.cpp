@@ -18,6 +18,9 @@ bool copyReplacing(const QString &source, const QString &target)
     if (!in.open(QIODevice::ReadOnly))
         return false;
     QSaveFile out(target);
+    // A directory that refuses new files still lets a writable target be
+    // written in place; only a failing disk can then leave it half written.
+    out.setDirectWriteFallback(true);
     if (!out.open(QIODevice::WriteOnly))
         return false;
     char chunk[64 * 1024];

@@ -1,25 +1,13 @@
 #include "journal/tempfile.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
-
-#include <cerrno>
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace vestan {
 
-TempFile::~TempFile()
-{
-    closeHandle();
-}
-
 QString TempFile::MakeTempFileName(int capacity)
 {
-    QString directory = QDir::tempPath();
+    QString directory = userTempDirectory();
     if (directory.isEmpty() || directory.size() > capacity)
         directory = paths_.programDir;
     if (!directory.isEmpty() && !directory.endsWith(u'/') && !directory.endsWith(u'\\'))
@@ -43,29 +31,14 @@ void TempFile::CreateTempFile()
     const QString name = MakeTempFileName(kFileNameCapacity);
     if (name.isEmpty())
         return;
-    closeHandle();
+    // A file this copy still holds (kept from an earlier transfer) is
+    // emptied in place: giving the claim up first would let another copy
+    // take the name in between.
+    const bool reused = registered_ && file_.isClaimed() && file_.path() == name && file_.empty();
     registered_ = false;
+    open_ = false;
     name_ = name;
-
-    // The name is fixed and lies in a directory everyone can write to: never
-    // follow a planted link and never take over another user's file.
-    const QByteArray path = QFile::encodeName(name_);
-    int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (fd >= 0) {
-        struct stat st
-        {};
-        const bool ours = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
-                          st.st_uid == ::geteuid() && st.st_nlink == 1;
-        // Another running copy of the program uses the same name: emptying
-        // its file under it would spoil that transfer, so such a file is
-        // refused like any other that cannot be created.
-        if (!ours || ::flock(fd, LOCK_EX | LOCK_NB) != 0 || ::ftruncate(fd, 0) != 0 ||
-            ::fchmod(fd, 0600) != 0) {
-            ::close(fd);
-            fd = -1;
-        }
-    }
-    if (fd < 0) {
+    if (!reused && !file_.claim(name_)) {
         host_.messageBox(
             host_.programPath(),
             QString::asprintf(" Не могу создать временный файл\n\"%s\"", qUtf8Printable(name_)),
@@ -73,7 +46,7 @@ void TempFile::CreateTempFile()
         name_.clear();
         return;
     }
-    fd_ = fd;
+    open_ = true;
     registered_ = true;
 }
 
@@ -81,16 +54,7 @@ bool TempFile::WriteTempFile(const uint8_t *bytes, uint16_t count)
 {
     if (!registered_)
         return false;
-    bool ok = fd_ >= 0;
-    size_t done = 0;
-    while (ok && done < count) {
-        const ssize_t n = ::write(fd_, bytes + done, count - done);
-        if (n > 0)
-            done += size_t(n);
-        else if (!(n < 0 && errno == EINTR))
-            ok = false;
-    }
-    if (ok)
+    if (open_ && file_.write(bytes, count))
         return true;
     host_.messageBox(
         host_.programPath(),
@@ -102,26 +66,16 @@ bool TempFile::WriteTempFile(const uint8_t *bytes, uint16_t count)
 
 void TempFile::CloseTempFile()
 {
-    if (registered_)
-        closeHandle();
+    open_ = false;
 }
 
 void TempFile::DeleteTempFile()
 {
     if (!registered_)
         return;
-    closeHandle();
-    if (!name_.isEmpty())
-        QFile::remove(name_);
+    open_ = false;
+    file_.remove();
     registered_ = false;
-}
-
-void TempFile::closeHandle()
-{
-    if (fd_ >= 0) {
-        ::close(fd_);
-        fd_ = -1;
-    }
 }
 
 } // namespace vestan

@@ -41,6 +41,8 @@ class LinkStatusDisplay
 public:
     virtual ~LinkStatusDisplay() = default;
     virtual void RefreshLinkStatus() = 0;
+    // Whether the last refresh drew an operation under way.
+    virtual bool showsRunning() const = 0;
 };
 
 } // namespace vestan

@@ -43,6 +43,15 @@ bool isTrimmedAway(QChar c)
     return u <= 0x20 || (u >= 0x7F && u <= 0x9F) || c.isSpace();
 }
 
+// A line break pasted into the number is no part of it, and the settings
+// file could not hold it.
+bool isControl(QChar c)
+{
+    const QChar::Category category = c.category();
+    return category == QChar::Other_Control || category == QChar::Separator_Line ||
+           category == QChar::Separator_Paragraph;
+}
+
 } // namespace
 
 LinkToolBar::LinkToolBar(ProgramState &state, QWidget *parent) : QToolBar(parent), state_(state)
@@ -242,6 +251,12 @@ void LinkToolBar::RefreshLinkStatus()
             w->setEnabled(idle);
 }
 
+bool LinkToolBar::showsRunning() const
+{
+    // Enabled only by a refresh that saw an operation under way.
+    return stop_->isEnabled();
+}
+
 void LinkToolBar::SBtnComSelectClick()
 {
     if (hasEntryPoints()) {
@@ -341,6 +356,7 @@ void LinkToolBar::EdPhoneKeyPress(QChar key)
 void LinkToolBar::NormalizePhone()
 {
     QString text = phone_->text();
+    text.removeIf(isControl);
     qsizetype from = 0;
     qsizetype to = text.size();
     while (from < to && isTrimmedAway(text.at(from)))
@@ -356,6 +372,9 @@ void LinkToolBar::NormalizePhone()
 
 int LinkToolBar::OpenLink(int32_t port)
 {
+    // The open button never takes the focus, so the field may still hold a number typed
+    // but never left: what the field shows is what is dialled.
+    NormalizePhone();
     const QByteArray phone = toCp1251(state_.session.phoneNumber);
     state_.api._trvCL_fSetPhone(port, phone.constData());
     return state_.api._trvCL_fOpen(port);

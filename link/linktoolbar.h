@@ -29,6 +29,7 @@ public:
     // The journal page's controls; any of them may be null.
     void setJournalStatusControls(const JournalStatusControls &controls) { journal_ = controls; }
     void RefreshLinkStatus() override;
+    bool showsRunning() const override;
 
     // Handlers, bound to the controls in the constructor.
     void SBtnComSelectClick();
@@ -44,8 +45,8 @@ public:
 
     // Takes the telephone field into phoneNumber and shows the result.
     void NormalizePhone();
-    // Hands phoneNumber to the library, then opens the port; returns the port now open or a
-    // negative error code.
+    // Takes the telephone field, hands phoneNumber to the library, then opens the port;
+    // returns the port now open or a negative error code.
     int OpenLink(int32_t port);
     // Shows the library's text for a negative code; no context gives the caption "Vestan".
     void ReportLinkError(int code, const std::optional<QString> &context = std::nullopt);

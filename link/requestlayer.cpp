@@ -36,6 +36,8 @@ int RequestLayer::TransactRequest(uint16_t requestLength, uint16_t &replyLength,
             report(kErrRequestTooLong, true, retry, operationName);
         return kErrRequestTooLong;
     }
+    if (closing_)
+        return kErrStopped;
     for (;;) {
         int result = 0;
         bool final = false;
@@ -50,13 +52,13 @@ int RequestLayer::TransactRequest(uint16_t requestLength, uint16_t &replyLength,
             }
             host_.sleepMs(kRetryPauseMs);
             host_.processEvents();
-            if (channel_.running == 0) {
+            if (channel_.running == 0 || closing_) {
                 result = kErrStopped;
                 final = true;
                 break;
             }
         }
-        if (!reportErrors)
+        if (!reportErrors || closing_)
             return result;
         bool retry = false;
         report(result, final, retry, operationName);

@@ -10,7 +10,8 @@
 namespace vestan {
 
 // Object codes of the controller's objects.
-enum ObjectCode : uint16_t {
+enum ObjectCode : uint16_t
+{
     ObjFlash = 0x0900,
     ObjRecordSearch = 0x0AFF,
     ObjJournalHeader = 0x0B00,
@@ -39,9 +40,8 @@ public:
                         const QString &operationName);
     int RequestSize(uint16_t objectCode, uint32_t &value, int reportErrors,
                     const QString &operationName);
-    int RequestQuery(uint16_t objectCode, uint16_t length, const uint8_t *argument,
-                     uint16_t &count, uint16_t &dataOffset, int reportErrors,
-                     const QString &operationName);
+    int RequestQuery(uint16_t objectCode, uint16_t length, const uint8_t *argument, uint16_t &count,
+                     uint16_t &dataOffset, int reportErrors, const QString &operationName);
     int RequestBlock(uint16_t objectCode, uint16_t length, uint32_t offset, uint16_t &count,
                      uint16_t &dataOffset, int reportErrors, const QString &operationName);
     int RequestWrite(uint16_t objectCode, const uint8_t *data, uint16_t length, int reportErrors,
@@ -55,6 +55,10 @@ public:
 
     LinkChannel &channel() { return channel_; }
 
+    // While the window closes there is nobody to answer a box: the exchange
+    // under way and every later one end as stopped, without a word.
+    void setWindowClosing(bool closing) { closing_ = closing; }
+
 private:
     void putHead(uint8_t command, uint16_t objectCode);
     QString caption(const QString &operationName) const;
@@ -63,6 +67,7 @@ private:
     LinkChannel &channel_;
     const LinkApi &api_;
     Host &host_;
+    bool closing_ = false;
 };
 
 } // namespace vestan

@@ -9,12 +9,17 @@
 
 namespace vestan {
 
-QtHost::QtHost() { clock_.start(); }
+QtHost::QtHost()
+{
+    clock_.start();
+}
 
 int QtHost::messageBox(const QString &caption, const QString &text, int style)
 {
     QMessageBox box(QApplication::activeWindow());
     box.setWindowTitle(caption);
+    // File names and the controller's texts are shown as they are, never as markup.
+    box.setTextFormat(Qt::PlainText);
     box.setText(text);
     switch (style & 0xF0) {
     case kMbIconStop:
@@ -94,13 +99,25 @@ QString QtHost::fileDialog(const FileDialogRequest &request)
     return QDir::toNativeSeparators(chosen.absoluteFilePath());
 }
 
-void QtHost::processEvents() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+void QtHost::processEvents()
+{
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
 
-void QtHost::sleepMs(int milliseconds) { QThread::msleep(ulong(milliseconds)); }
+void QtHost::sleepMs(int milliseconds)
+{
+    QThread::msleep(ulong(milliseconds));
+}
 
-quint32 QtHost::tickCount() { return quint32(clock_.elapsed()); }
+quint32 QtHost::tickCount()
+{
+    return quint32(clock_.elapsed());
+}
 
-QDateTime QtHost::localTime() { return QDateTime::currentDateTime(); }
+QDateTime QtHost::localTime()
+{
+    return QDateTime::currentDateTime();
+}
 
 QString QtHost::programPath() const
 {
@@ -109,7 +126,11 @@ QString QtHost::programPath() const
 
 void QtHost::showError(const QString &text)
 {
-    QMessageBox::critical(QApplication::activeWindow(), QStringLiteral("Vestan"), text);
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("Vestan"), QString(), QMessageBox::Ok,
+                    QApplication::activeWindow());
+    box.setTextFormat(Qt::PlainText);
+    box.setText(text);
+    box.exec();
 }
 
 } // namespace vestan

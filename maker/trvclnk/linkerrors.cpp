@@ -35,6 +35,9 @@ const std::map<int32_t, std::string> &texts()
             {kErrModemDialTimeout, "Модем: нет соединения за отведённое время"},
             {kErrModemNoResponse, "Модем не отвечает на команды"},
             {kErrModemError, "Модем отверг команду (ERROR)"},
+            {kErrPhoneNotDialable,
+             "Номер телефона содержит символы, которые модем не может набрать.\n"
+             "Допустимы цифры, пробел и знаки + * # , ( ) - . / W P T ! @"},
             {kErrStopped, "Операция прервана пользователем"},
             {kErrRequestTooLong, "Запрос не помещается в буфер связи"},
         };

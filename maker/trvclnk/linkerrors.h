@@ -31,6 +31,7 @@ enum LinkError : int32_t
     kErrModemDialTimeout = -24, // no result to the dial command in time
     kErrModemNoResponse = -25,  // the modem does not answer commands
     kErrModemError = -26,       // the modem refused a command (ERROR)
+    kErrPhoneNotDialable = -27, // the telephone number holds what a modem cannot dial
     kErrStopped = -51,          // the program: user stop
     kErrRequestTooLong = -52,   // the program: request does not fit the link buffer
 };

@@ -26,8 +26,11 @@ QString besideThisLibrary(const QString &fileName)
 
 void reportWriteFailure(const QString &path)
 {
-    QMessageBox::warning(QApplication::activeWindow(), QStringLiteral("trvCLNK"),
-                         QStringLiteral("Не удалось записать файл настроек:\n%1").arg(path));
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("trvCLNK"), QString(), QMessageBox::Ok,
+                    QApplication::activeWindow());
+    box.setTextFormat(Qt::PlainText); // a path is shown as it is, never as markup
+    box.setText(QStringLiteral("Не удалось записать файл настроек:\n%1").arg(path));
+    box.exec();
 }
 
 } // namespace

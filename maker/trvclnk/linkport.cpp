@@ -38,6 +38,8 @@ int32_t LinkPort::open(const PortSettings &settings)
 {
     if (isOpen())
         return index_;
+    if (!ModemDialer::isDialable(phone_))
+        return kErrPhoneNotDialable;
     auto transport = std::make_unique<SerialTransport>();
     if (!transport->open(settings)) {
         ++stats_.openFailures;

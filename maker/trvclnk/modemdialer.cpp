@@ -2,7 +2,9 @@
 
 #include "maker/trvclnk/linkerrors.h"
 
+#include <algorithm>
 #include <array>
+#include <string_view>
 
 namespace vestan::trvclnk {
 
@@ -10,15 +12,16 @@ ModemDialer::ModemDialer(ByteChannel &channel, const PortSettings &settings)
     : channel_(channel), settings_(settings)
 {}
 
+bool ModemDialer::isDialable(const QByteArray &phone)
+{
+    static constexpr std::string_view kDialable = "0123456789 +*#,()-./WwPpTt!@";
+    return std::all_of(phone.begin(), phone.end(),
+                       [](char c) { return kDialable.find(c) != std::string_view::npos; });
+}
+
 QByteArray ModemDialer::dialString(const QByteArray &phone)
 {
-    QByteArray out;
-    for (char c : phone) {
-        const auto u = static_cast<unsigned char>(c);
-        if (u >= 0x20 && u < 0x7F && c != ';')
-            out.append(c);
-    }
-    return out.trimmed();
+    return phone.trimmed();
 }
 
 bool ModemDialer::send(const QByteArray &text)

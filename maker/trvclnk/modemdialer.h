@@ -20,9 +20,12 @@ public:
     // Returns the modem to command mode and hangs up; kOk or a modem error.
     int32_t hangUp();
 
-    // The number as it is dialled: printable ASCII only, no ';' (which would
-    // keep the modem in command mode) and no line ends (which would end the
-    // command early and let the rest act as a command of its own).
+    // Whether every character of the number is one a modem dials: digits,
+    // blanks and + * # , ( ) - . / W P T ! @ (either case for the letters).
+    // Anything else would be dialled as something else, or, like ';' or a
+    // line end, turn the rest of the number into modem commands.
+    static bool isDialable(const QByteArray &phone);
+    // The number as it is dialled: without its surrounding blanks.
     static QByteArray dialString(const QByteArray &phone);
 
 private:

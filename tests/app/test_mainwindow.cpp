@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLayout>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QScreen>
 #include <QTabWidget>
@@ -282,6 +283,41 @@ TEST(Ending, TheDoubleClickEventAloneEnds)
     QApplication::sendEvent(button, &event);
     EXPECT_FALSE(rig.window->isVisible());
     EXPECT_EQ(rig.fake.callsNamed("_trvCL_fSetEvent").size(), 1u);
+}
+
+TEST(Ending, ClosingDuringATransferEndsItWithoutAnotherBox)
+{
+    WindowRig rig;
+    TempDirOverride temp(rig.dir.path());
+    rig.fake.objects[ObjJournalHeader] = QByteArray(2048, 'h');
+    rig.fake.objects[ObjJournalData] = QByteArray(4096, 'd');
+    rig.open();
+    rig.window->show();
+    // The window's close box while the second block is under way, and that
+    // block's first attempt fails.
+    rig.fake.requestResults = {0, 0, 0, -3};
+    rig.fake.beforeRequest = [&](int index) {
+        if (index == 3)
+            rig.window->close();
+    };
+    rig.find<QAbstractButton>("SBtnJurLink")->click();
+    EXPECT_FALSE(rig.window->isVisible());
+    EXPECT_TRUE(rig.host.boxes.empty()) << rig.host.boxes.front().text.toStdString();
+    EXPECT_EQ(rig.state->channel.running, 0);
+}
+
+TEST(LinkState, TheToolBarUnlocksAfterAShortOperationThatARefreshCaught)
+{
+    WindowRig rig;
+    rig.fake.objects[ObjDateTime] = QByteArray(8, '\1');
+    rig.open();
+    // A network number typed while the clock is read redraws the busy tool bar.
+    rig.fake.beforeRequest = [&](int) { rig.find<QLineEdit>("EdIDNet")->setText("7"); };
+    rig.find<QAbstractButton>("BtnGDTTM")->click();
+    EXPECT_EQ(rig.state->channel.netNumber, 7);
+    for (const char *name : {"EdIDNet", "CBoxSize", "SBtnComOpenClose", "SBtnJurLink"})
+        EXPECT_TRUE(rig.find<QWidget>(name)->isEnabled()) << name;
+    EXPECT_TRUE(rig.find<QWidget>("SBtnComStop")->isHidden());
 }
 
 TEST(Ending, TheTemporaryFileIsDeleted)

@@ -204,7 +204,8 @@ TEST_F(SettingsTest, AMissingPhoneOrOneStartingWithAQuestionMarkKeepsTheNumber)
 
 TEST_F(SettingsTest, PhoneRoundTripsInQuotes)
 {
-    state.session.phoneNumber = "8 (495) 123";
+    // The field as shown is saved, a pasted line break inside it taken out.
+    bar.EdPhone()->setText("8 (495)\r\n 123");
     settings.SaveSettings();
     EXPECT_TRUE(ini().contains("Phone=\"8 (495) 123\"\n"));
     state.session.phoneNumber.clear();

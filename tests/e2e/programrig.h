@@ -6,6 +6,7 @@
 
 #include "app/mainwindow.h"
 #include "app/programstate.h"
+#include "platform/claimedfile.h"
 #include "tests/support/linerig.h"
 
 #include <QDir>
@@ -87,10 +88,11 @@ protected:
     }
 
     QString tmpDir() const { return work.filePath(QStringLiteral("tmp")); }
-    QString tempFileName() const { return tmpDir() + QStringLiteral("/vestan.TMP"); }
+    QString userTmpDir() const { return userTempDirectory(); }
+    QString tempFileName() const { return userTmpDir() + QStringLiteral("/vestan.TMP"); }
     QStringList tmpEntries() const
     {
-        return QDir(tmpDir()).entryList(QDir::Files | QDir::Hidden | QDir::System);
+        return QDir(userTmpDir()).entryList(QDir::Files | QDir::Hidden | QDir::System);
     }
     QString target(const char *name) const { return work.filePath(QString::fromLatin1(name)); }
 

@@ -98,7 +98,7 @@ TEST_F(EndToEnd, JournalAndImageStoredAsTheSimulatorHoldsThem)
               (std::vector<QString>{"Записать журнал в файл", "Записать данные FLASH в файл"}));
     EXPECT_EQ(journalPage.CBoxJurFile->itemText(0), image);
     EXPECT_EQ(journalPage.CBoxJurFile->itemText(1), journal);
-    EXPECT_FALSE(QFile::exists(dir.filePath("tmp/vestan.TMP")));
+    EXPECT_FALSE(QFile::exists(userTempDirectory() + "/vestan.TMP"));
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include "tests/journal/transferrig.h"
 
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace vestan::test {
@@ -162,6 +163,46 @@ TEST_F(CopyOrMove, MoveOntoExistingFileFailsAfterYes)
     EXPECT_EQ(readAll(target("src")), "new");
 }
 
+// A user who may write the file but not the folder it lies in (root may write
+// any folder, so as root the copy runs in a child as "nobody").
+TEST_F(CopyOrMove, WritableTargetInAFolderThatRefusesNewFilesIsWrittenInPlace)
+{
+    const QString folder = target("locked");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString dst = folder + QStringLiteral("/dst");
+    ASSERT_TRUE(writeFile(target("src"), "journal"));
+    ASSERT_TRUE(writeFile(dst, "old"));
+    const bool root = ::geteuid() == 0;
+    const QByteArray dstName = QFile::encodeName(dst);
+    ASSERT_EQ(::chmod(QFile::encodeName(dir.path()).constData(), 0755), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(target("src")).constData(), 0644), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(folder).constData(), root ? 0755 : 0555), 0);
+    if (root)
+        ASSERT_EQ(::chown(dstName.constData(), 65534, 65534), 0);
+    host.answers = {kIdYes};
+
+    bool copied = false;
+    if (root) {
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            const bool ok = ::setgid(65534) == 0 && ::setuid(65534) == 0 &&
+                            CopyOrMoveFile(state, kCopyFile, target("src"), dst);
+            ::_exit(ok ? 0 : 1);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        copied = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+        host.answers.clear(); // the child answered the question
+    } else {
+        copied = CopyOrMoveFile(state, kCopyFile, target("src"), dst);
+    }
+    ::chmod(QFile::encodeName(folder).constData(), 0755);
+    EXPECT_TRUE(copied);
+    EXPECT_EQ(readAll(dst), "journal");
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{"dst"});
+}
+
 TEST_F(CopyOrMove, MoveToAFreeName)
 {
     ASSERT_TRUE(writeFile(target("src"), "moved"));
@@ -206,9 +247,9 @@ TEST_F(TempFileTest, CreatedOwnerOnlyInTheTemporaryDirectory)
 TEST_F(TempFileTest, ExtensionReplacedOrAppended)
 {
     state.paths.programFileName = "Vestan.exe";
-    EXPECT_EQ(state.tempFile.MakeTempFileName(kFileNameCapacity), tmpDir() + "/Vestan.TMP");
+    EXPECT_EQ(state.tempFile.MakeTempFileName(kFileNameCapacity), userTmpDir() + "/Vestan.TMP");
     state.paths.programFileName = "vestan";
-    EXPECT_EQ(state.tempFile.MakeTempFileName(kFileNameCapacity), tmpDir() + "/vestan.TMP");
+    EXPECT_EQ(state.tempFile.MakeTempFileName(kFileNameCapacity), userTmpDir() + "/vestan.TMP");
     EXPECT_TRUE(host.boxes.empty());
 }
 
@@ -251,8 +292,38 @@ TEST_F(TempFileTest, FileInUseByAnotherTransferIsRefused)
     other.tempFile.CreateTempFile();
     EXPECT_FALSE(other.tempFile.isRegistered());
     EXPECT_EQ(otherHost.boxes.size(), 1u);
+    // Closed for the copy, or kept after a failed one, it is still ours.
     state.tempFile.CloseTempFile();
+    other.tempFile.CreateTempFile();
+    other.tempFile.DeleteTempFile();
+    EXPECT_FALSE(other.tempFile.isRegistered());
+    EXPECT_EQ(otherHost.boxes.size(), 2u);
     EXPECT_EQ(readAll(tempName()), QByteArray("\x09\x09"));
+    // A later transfer of the same copy empties its kept file in place.
+    state.tempFile.CreateTempFile();
+    EXPECT_TRUE(state.tempFile.isRegistered());
+    EXPECT_EQ(readAll(tempName()), QByteArray());
+    state.tempFile.DeleteTempFile();
+    other.tempFile.CreateTempFile();
+    EXPECT_TRUE(other.tempFile.isRegistered());
+}
+
+TEST_F(TempFileTest, TheUsersDirectoryIsPrivateAndNeverALink)
+{
+    const QString own = tmpDir() + QStringLiteral("/vestan-%1").arg(::geteuid());
+    ASSERT_EQ(userTempDirectory(), own);
+    struct stat st
+    {};
+    ASSERT_EQ(::lstat(QFile::encodeName(own).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0700u);
+
+    // Planted in its place, a link to a directory everyone may enter is not used.
+    ASSERT_TRUE(QDir(own).removeRecursively());
+    ASSERT_TRUE(QDir().mkpath(target("elsewhere")));
+    ASSERT_TRUE(QFile::link(target("elsewhere"), own));
+    EXPECT_EQ(userTempDirectory(), QString());
+    state.paths.programDir = target("prog/");
+    EXPECT_EQ(state.tempFile.MakeTempFileName(kFileNameCapacity), target("prog/vestan.TMP"));
 }
 
 TEST_F(TempFileTest, FailedWriteStopsAllFurtherWritesWithOneMessage)

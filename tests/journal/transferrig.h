@@ -29,6 +29,7 @@ class RecordingStatus : public LinkStatusDisplay
 public:
     explicit RecordingStatus(LinkChannel &channel) : channel_(channel) {}
     void RefreshLinkStatus() override { runningSeen.push_back(channel_.running); }
+    bool showsRunning() const override { return !runningSeen.empty() && runningSeen.back() != 0; }
     std::vector<int> runningSeen;
 
 private:
@@ -124,11 +125,13 @@ protected:
     }
 
     QString tmpDir() const { return dir.filePath(QStringLiteral("tmp")); }
-    QString tempName() const { return tmpDir() + QStringLiteral("/vestan.TMP"); }
+    // The user's own directory inside it, where the temporary file lives.
+    QString userTmpDir() const { return userTempDirectory(); }
+    QString tempName() const { return userTmpDir() + QStringLiteral("/vestan.TMP"); }
     QString target(const char *name) const { return dir.filePath(QString::fromLatin1(name)); }
     QStringList tmpEntries() const
     {
-        return QDir(tmpDir()).entryList(QDir::Files | QDir::Hidden | QDir::System);
+        return QDir(userTmpDir()).entryList(QDir::Files | QDir::Hidden | QDir::System);
     }
     // The block requests sent: object code, length, offset.
     struct Block

@@ -196,12 +196,14 @@ TEST_F(LinkToolBarTest, MissingJournalControlsAreSkipped)
 
 TEST_F(LinkToolBarTest, OpenHandsOverThePhoneThenOpensAndReadsTheState)
 {
-    state.session.phoneNumber = "8-495-123";
+    // Typed, never left, never confirmed with Enter: the open takes it as shown.
+    bar.EdPhone()->setText(" 8-495-\n123\t");
     bar.SBtnComOpenClose()->click();
     EXPECT_THAT(link.calls,
                 ElementsAre("_trvCL_fIsOpen(1)", "_trvCL_fSetPhone(1)", "_trvCL_fOpen(1)",
                             "_trvCL_fIsOpen(1)", "_trvCL_fParamBaud(1)"));
     EXPECT_THAT(link.phones, ElementsAre("8-495-123"));
+    EXPECT_EQ(bar.EdPhone()->text(), "8-495-123");
     EXPECT_EQ(state.channel.isOpen, 1);
     EXPECT_EQ(state.channel.baudRate, 115200u);
     EXPECT_EQ(bar.StTComName()->text(), "COM2  [115200]");
