@@ -199,6 +199,59 @@ TEST_F(ProgramEndToEnd, ModemDialsOnOpenAndHangsUpOnClose)
     EXPECT_TRUE(host.boxes.empty()) << boxText();
 }
 
+// What the field shows is what is dialled, even when the open button is
+// clicked straight after typing; what a modem cannot dial is refused.
+TEST_F(ProgramEndToEnd, TheNumberAsShownIsDialledAndAnUndialableOneIsRefused)
+{
+    ASSERT_NO_FATAL_FAILURE(startProgram(simWith({QStringLiteral("--modem")})));
+    auto *phone = find<QLineEdit>("EdPhone");
+    phone->setText(QStringLiteral("\u260E 8-495-123"));
+    click("SBtnComOpenClose");
+    EXPECT_EQ(state->channel.isOpen, 0);
+    ASSERT_EQ(host.boxes.size(), 1u);
+    EXPECT_EQ(host.boxes[0].caption, QStringLiteral("Vestan:COM2"));
+    EXPECT_TRUE(host.boxes[0].text.startsWith(QStringLiteral("Номер телефона содержит символы")))
+        << boxText();
+    EXPECT_FALSE(line->simulatorLines(500).join(u'\n').contains(QStringLiteral("DIAL")));
+
+    phone->setText(QStringLiteral(" 230\n1177 "));
+    ASSERT_NO_FATAL_FAILURE(openLink());
+    EXPECT_EQ(phone->text(), QStringLiteral("2301177"));
+    EXPECT_TRUE(line->simulatorLines(5000).contains(QStringLiteral("modem: DIAL T 2301177")));
+}
+
+// A second copy of the program, while this one asks whether to replace the
+// file it stores to (the temporary file is closed by then), can neither take
+// nor delete the temporary file.
+TEST_F(ProgramEndToEnd, ASecondCopyCannotTouchTheTemporaryFileWhileTheFirstStores)
+{
+    ASSERT_NO_FATAL_FAILURE(startProgram({}));
+    ASSERT_NO_FATAL_FAILURE(openLink());
+    host.savePath = target("journal.dat");
+    QFile old(host.savePath);
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly) && old.write("old") == 3);
+    old.close();
+    host.answers = {kIdYes};
+    ScriptedHost otherHost;
+    ProgramState other(otherHost);
+    other.paths = state->paths;
+    bool tried = false;
+    host.onMessageBox = [&](const RecordedBox &box) {
+        if (tried || !box.text.startsWith(QStringLiteral("Заменить существующий файл?")))
+            return;
+        tried = true;
+        other.tempFile.CreateTempFile();
+        other.tempFile.DeleteTempFile();
+    };
+    click("SBtnJurLink");
+    ASSERT_TRUE(tried) << boxText();
+    EXPECT_FALSE(other.tempFile.isRegistered());
+    EXPECT_EQ(otherHost.boxes.size(), 1u);
+    EXPECT_EQ(compareFiles(host.savePath, line->dumpFile(QStringLiteral("journal.dat"))),
+              QString());
+    EXPECT_TRUE(tmpEntries().isEmpty());
+}
+
 } // namespace
 } // namespace vestan::test
 
