@@ -4,6 +4,7 @@
 #include "maker/trvclnk/modemdialer.h"
 #include "maker/trvclnk/requestexchange.h"
 #include "maker/trvclnk/serialtransport.h"
+#include "maker/trvclnk/walkstream.h"
 
 #include <algorithm>
 
@@ -12,13 +13,14 @@ namespace {
 
 // Repetitions of a request whose reply arrived broken, within one call.
 constexpr int kQuickResends = 2;
-// Failed attempts in a row where requests went ahead, before this port stops
-// sending ahead until it is opened again.
+// Failed portions of walks where requests went ahead, before this port
+// stops sending ahead until it is opened again.
 constexpr int kAheadBrokenLimit = 2;
-// Block reads sent ahead at most: the controller has the next ones queued
-// when it finishes a reply, however late the program asks (on a fast line
-// the wake-ups of program and controller, not the bytes, take the time).
-constexpr size_t kAheadDepth = 4;
+// Block reads of a walk on their way at most: the controller has the next
+// ones queued when it finishes a reply, however late the program asks (on a
+// fast line the wake-ups of program and controller, not the bytes, take the
+// time), and pieces of a lossy line keep streaming.
+constexpr size_t kAheadDepth = 8;
 
 } // namespace
 
@@ -57,7 +59,7 @@ int32_t LinkPort::open(const PortSettings &settings)
         modemConnected_ = true;
     }
     settings_ = settings;
-    ahead_.clear();
+    walk_.reset();
     lastBlock_.clear();
     aheadBroken_ = 0;
     aheadAllowed_ = true;
@@ -99,96 +101,67 @@ int32_t LinkPort::request(const uint8_t *request, uint16_t requestLength, uint8_
     if (!isOpen())
         return kErrNotOpen;
     const std::vector<uint8_t> current(request, request + requestLength);
-    bool fromAhead = !ahead_.empty() && current == ahead_.front();
-    if (fromAhead)
-        ahead_.pop_front();
-    else if (!ahead_.empty())
-        settleAhead();
-    const std::vector<std::vector<uint8_t>> next = nextInWalk(current);
-    // A reply broken on the way (bad check sum, a frame cut short) shows a
-    // live but noisy line: ask again at once a few times before the caller's
-    // attempt fails. Otherwise a byte lost in every other long reply would use
-    // up the caller's attempts (each with its pause) now and then. A silent
-    // line is left to the caller's attempts, so a dead line takes no longer.
-    const std::vector<std::vector<uint8_t>> none;
-    int32_t result = kOk;
-    for (int resend = 0;; ++resend) {
-        // Only the first try sends ahead: a repeated request would meet the
-        // replies sent ahead on their way.
-        const auto &sendNext = resend == 0 ? next : none;
-        result = fromAhead ? exchange_->awaitAhead(request, requestLength, reply, replyCapacity,
-                                                   replyLength, sendNext)
-                           : exchange_->run(request, requestLength, reply, replyCapacity,
-                                            replyLength, sendNext);
-        const bool usedAhead = fromAhead || exchange_->sentAhead();
-        fromAhead = false;
-        // Replies still coming for requests sent ahead are late frames now.
-        if (result != kOk)
-            ahead_.clear();
-        if (result == kOk && exchange_->sentAhead())
-            ahead_.insert(ahead_.end(), next.begin(), next.end());
-        if (result == kOk && usedAhead) {
-            aheadBroken_ = 0;
-        } else if (usedAhead && ++aheadBroken_ >= kAheadBrokenLimit) {
-            // Replies broken or lost where requests went ahead: a two-wire
-            // bus, where both cannot talk at once, a controller that takes one
-            // request at a time, or a line too poor to gain anything.
+    if (walk_ && !walk_->continues(request, requestLength))
+        dropAhead();
+    if (!walk_ && settings_.readAhead && startsWalk(current))
+        walk_ = std::make_unique<WalkStream>(*transport_, settings_, stats_, request,
+                                             aheadAllowed_ ? kAheadDepth : 1);
+    if (walk_) {
+        const int32_t result = walk_->serve(request, reply, replyCapacity, replyLength);
+        if (result != kOk && (walk_->silentAhead() || result != kErrTimeout) && aheadAllowed_ &&
+            ++aheadBroken_ >= kAheadBrokenLimit) {
+            // Portions failed where requests went ahead: a two-wire bus,
+            // where both cannot talk at once (every piece breaks), a
+            // controller that takes one request at a time (the ones ahead
+            // are never answered), or a line too poor to gain anything.
             aheadAllowed_ = false;
+            walk_->setDepth(1);
         }
-        if ((result != kErrCrc && result != kErrMalformed) || resend >= kQuickResends)
-            break;
+        return result;
     }
+    const int32_t result = exchangeAlone(request, requestLength, reply, replyCapacity, replyLength);
     const bool full = result == kOk && requestLength == 10 && request[1] == 3 &&
                       *replyLength >= 6 && reply[4] == request[4] && reply[5] == request[5];
     lastBlock_ = full ? current : std::vector<uint8_t>();
     return result;
 }
 
-std::vector<std::vector<uint8_t>> LinkPort::nextInWalk(const std::vector<uint8_t> &current) const
+int32_t LinkPort::exchangeAlone(const uint8_t *request, uint16_t requestLength, uint8_t *reply,
+                                uint16_t replyCapacity, uint16_t *replyLength)
+{
+    // A reply broken on the way (bad check sum, a frame cut short) shows a
+    // live but noisy line: ask again at once a few times before the caller's
+    // attempt fails. Otherwise a byte lost in every other long reply would use
+    // up the caller's attempts (each with its pause) now and then. A silent
+    // line is left to the caller's attempts, so a dead line takes no longer.
+    int32_t result = kOk;
+    for (int resend = 0;; ++resend) {
+        result = exchange_->run(request, requestLength, reply, replyCapacity, replyLength);
+        if ((result != kErrCrc && result != kErrMalformed) || resend >= kQuickResends)
+            return result;
+    }
+}
+
+bool LinkPort::startsWalk(const std::vector<uint8_t> &current) const
 {
     // The program walks an object in portions: a block read (command 3) of
     // the same length right after the last one answered in full.
-    if (!settings_.readAhead || !aheadAllowed_ || current.size() != 10 || current[1] != 3 ||
-        lastBlock_.size() != 10 ||
+    if (current.size() != 10 || current[1] != 3 || lastBlock_.size() != 10 ||
         !std::equal(current.begin(), current.begin() + 6, lastBlock_.begin()))
-        return {};
+        return false;
     const auto u32At = [](const std::vector<uint8_t> &p) {
         return uint32_t(p[6]) | uint32_t(p[7]) << 8 | uint32_t(p[8]) << 16 | uint32_t(p[9]) << 24;
     };
     const uint32_t length = uint32_t(current[4]) | uint32_t(current[5]) << 8;
-    if (length == 0 || uint64_t(u32At(lastBlock_)) + length != u32At(current))
-        return {};
-    std::vector<std::vector<uint8_t>> next;
-    const std::vector<uint8_t> &base = ahead_.empty() ? current : ahead_.back();
-    uint64_t offset = u32At(base);
-    for (size_t n = ahead_.size(); n < kAheadDepth; ++n) {
-        offset += length;
-        if (offset + length > 0xFFFFFFFFu)
-            break;
-        std::vector<uint8_t> block = current;
-        for (int i = 0; i < 4; ++i)
-            block[size_t(6 + i)] = uint8_t(offset >> (8 * i));
-        next.push_back(std::move(block));
-    }
-    return next;
+    return length > 0 && uint64_t(u32At(lastBlock_)) + length == u32At(current);
 }
 
 void LinkPort::dropAhead()
 {
-    if (!ahead_.empty() && isOpen())
-        settleAhead();
-    ahead_.clear();
+    if (walk_ && isOpen())
+        walk_->settle();
+    walk_.reset();
     lastBlock_.clear();
-}
-
-void LinkPort::settleAhead()
-{
-    uint8_t scratch[kLinkBufferSize];
-    uint16_t length = 0;
-    for (const std::vector<uint8_t> &request : ahead_)
-        exchange_->awaitAhead(request.data(), uint16_t(request.size()), scratch, sizeof scratch,
-                              &length);
-    ahead_.clear();
 }
 
 } // namespace vestan::trvclnk

@@ -5,7 +5,6 @@
 
 #include <QByteArray>
 #include <cstdint>
-#include <deque>
 #include <memory>
 #include <vector>
 
@@ -13,6 +12,7 @@ namespace vestan::trvclnk {
 
 class SerialTransport;
 class RequestExchange;
+class WalkStream;
 
 // One COM port of the library: its device, the modem connection made over
 // it, its requests and its statistics.
@@ -41,19 +41,19 @@ public:
     const LinkStatistics &statistics() const { return stats_; }
 
 private:
-    // The block reads after `current` and those already sent ahead, up to
-    // kAheadDepth outstanding, when the program walks an object in equal
-    // portions and sending ahead is allowed; empty otherwise.
-    std::vector<std::vector<uint8_t>> nextInWalk(const std::vector<uint8_t> &current) const;
-    // Lets the controller finish a reply sent ahead that nobody wants, so
-    // that the next request never talks into it.
-    void settleAhead();
-    // Before the line changes hands (hang-up, close): no reply left coming.
+    // True when `current` is the block read right after the last one
+    // answered in full, of the same object and length: a walk.
+    bool startsWalk(const std::vector<uint8_t> &current) const;
+    // One request on its own, asked again at once when its reply broke.
+    int32_t exchangeAlone(const uint8_t *request, uint16_t requestLength, uint8_t *reply,
+                          uint16_t replyCapacity, uint16_t *replyLength);
+    // Before another request or the line changing hands (hang-up, close):
+    // no reply of the walk left coming.
     void dropAhead();
 
     int index_;
-    std::vector<uint8_t> lastBlock_;         // the last block read answered in full
-    std::deque<std::vector<uint8_t>> ahead_; // block reads sent ahead, replies not yet taken
+    std::vector<uint8_t> lastBlock_; // the last block read answered in full
+    std::unique_ptr<WalkStream> walk_;
     int aheadBroken_ = 0;
     bool aheadAllowed_ = true;
     QByteArray phone_;

@@ -110,40 +110,17 @@ int32_t RequestExchange::endWithoutReply(bool brokenSeen)
 }
 
 int32_t RequestExchange::run(const uint8_t *request, uint16_t requestLength, uint8_t *reply,
-                             uint16_t replyCapacity, uint16_t *replyLength,
-                             const std::vector<std::vector<uint8_t>> &ahead)
+                             uint16_t replyCapacity, uint16_t *replyLength)
 {
     *replyLength = 0;
     // Whatever lies in the input now answers nothing we are going to ask.
     channel_.discardInput();
     ++stats_.requests;
-    prepareAhead({});
     if (!send(request, requestLength)) {
         ++stats_.writeErrors;
         return kErrWriteFailed;
     }
-    prepareAhead(ahead);
     return receive(request, requestLength, reply, replyCapacity, replyLength);
-}
-
-int32_t RequestExchange::awaitAhead(const uint8_t *request, uint16_t requestLength, uint8_t *reply,
-                                    uint16_t replyCapacity, uint16_t *replyLength,
-                                    const std::vector<std::vector<uint8_t>> &ahead)
-{
-    *replyLength = 0;
-    ++stats_.requests;
-    // Its reply comes after the one before it: time it from now.
-    sentAt_ = channel_.nowMs();
-    prepareAhead(ahead);
-    return receive(request, requestLength, reply, replyCapacity, replyLength);
-}
-
-void RequestExchange::prepareAhead(const std::vector<std::vector<uint8_t>> &ahead)
-{
-    sentAhead_ = false;
-    aheadFrame_.clear();
-    for (const std::vector<uint8_t> &request : ahead)
-        line::appendFrame(aheadFrame_, request.data(), request.size());
 }
 
 bool RequestExchange::send(const uint8_t *request, uint16_t requestLength)
@@ -167,9 +144,7 @@ int32_t RequestExchange::receive(const uint8_t *request, uint16_t requestLength,
     int64_t deadline = sentAt_ + replyTimeoutMs(request, requestLength);
     bool extended = false;
     bool brokenSeen = false;
-    // Part of a reply sent ahead may be in the decoder already: it is as
-    // fresh as now.
-    int64_t lastByteAt = decoder_.framePending() ? channel_.nowMs() : -1;
+    int64_t lastByteAt = -1;
     for (;;) {
         while (decoder_.takeFrame(payload_)) {
             switch (judge(request, requestLength, payload_)) {
@@ -239,17 +214,6 @@ int32_t RequestExchange::receive(const uint8_t *request, uint16_t requestLength,
             decoder_.feed(readBuffer_.data(), received);
             stats_.bytesReceived += received;
             lastByteAt = channel_.nowMs();
-            if (!aheadFrame_.empty() && !sentAhead_) {
-                // The controller is answering: the next request crosses the
-                // line while this reply is still on its way.
-                const int timeout = int(settings_.lineTimeMs(int64_t(aheadFrame_.size())) + 1000);
-                if (channel_.write(aheadFrame_.data(), aheadFrame_.size(), timeout) ==
-                    ByteChannel::Status::Ok) {
-                    sentAhead_ = true;
-                    stats_.bytesSent += aheadFrame_.size();
-                }
-                aheadFrame_.clear();
-            }
         }
     }
 }

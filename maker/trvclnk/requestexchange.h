@@ -33,19 +33,8 @@ class RequestExchange
 public:
     RequestExchange(ByteChannel &channel, const PortSettings &settings, LinkStatistics &stats);
 
-    // With `ahead` (request packets), those requests are sent as soon as the
-    // reply to this one begins to arrive, so that their replies follow
-    // without a pause on the line; sentAhead() tells whether they went.
     int32_t run(const uint8_t *request, uint16_t requestLength, uint8_t *reply,
-                uint16_t replyCapacity, uint16_t *replyLength,
-                const std::vector<std::vector<uint8_t>> &ahead = {});
-    // Takes the reply to a request sent ahead by the previous call, like run
-    // would have (the request counts from here); the decoder keeps what it
-    // already holds of that reply.
-    int32_t awaitAhead(const uint8_t *request, uint16_t requestLength, uint8_t *reply,
-                       uint16_t replyCapacity, uint16_t *replyLength,
-                       const std::vector<std::vector<uint8_t>> &ahead = {});
-    bool sentAhead() const { return sentAhead_; }
+                uint16_t replyCapacity, uint16_t *replyLength);
 
     // The whole time-out for a request, in milliseconds (for the tests and
     // the documentation of the line protocol).
@@ -62,7 +51,6 @@ private:
     static Verdict judge(const uint8_t *request, uint16_t requestLength,
                          const std::vector<uint8_t> &payload);
     bool send(const uint8_t *request, uint16_t requestLength);
-    void prepareAhead(const std::vector<std::vector<uint8_t>> &ahead);
     int32_t receive(const uint8_t *request, uint16_t requestLength, uint8_t *reply,
                     uint16_t replyCapacity, uint16_t *replyLength);
     int32_t endWithoutReply(bool brokenSeen);
@@ -74,8 +62,6 @@ private:
     line::FrameDecoder decoder_;
     line::FrameDecoder::Counters seen_;
     int64_t sentAt_ = 0;
-    std::vector<uint8_t> aheadFrame_; // waiting to go once the reply begins
-    bool sentAhead_ = false;
     std::vector<uint8_t> frame_;
     std::vector<uint8_t> payload_;
     std::array<uint8_t, 16384> readBuffer_{};
