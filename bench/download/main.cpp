@@ -68,6 +68,7 @@ int main(int argc, char **argv)
     const auto baud = option("baud", "line speed (linesim and trvCLNK.ini); 0 unpaced", "115200");
     const auto latency = option("latency-ms", "one-way delay of linesim", "0");
     const auto drop = option("drop", "linesim --drop probability", "0");
+    const auto corrupt = option("corrupt", "linesim --corrupt probability", "0");
     const auto seed = option("seed", "linesim seed", "1");
     const auto replyTimeout = option("reply-timeout-ms", "trvCLNK.ini ReplyTimeoutMs", "1000");
     const auto interByte = option("inter-byte-ms", "trvCLNK.ini InterByteTimeoutMs", "0");
@@ -77,6 +78,9 @@ int main(int argc, char **argv)
     const QCommandLineOption noReadAhead(QStringLiteral("no-read-ahead"),
                                          QStringLiteral("ReadAhead=0 in trvCLNK.ini"));
     parser.addOption(noReadAhead);
+    const QCommandLineOption noise(QStringLiteral("noise-burst"),
+                                   QStringLiteral("linesim --noise-burst"));
+    parser.addOption(noise);
     parser.process(app);
 
     const uint32_t lineBaud = parser.isSet(direct) ? 0 : parser.value(baud).toUInt();
@@ -89,6 +93,10 @@ int main(int argc, char **argv)
                            QStringLiteral("--seed"),       parser.value(seed)};
     if (parser.value(drop).toDouble() > 0)
         setup.lineArguments << QStringLiteral("--drop") << parser.value(drop);
+    if (parser.value(corrupt).toDouble() > 0)
+        setup.lineArguments << QStringLiteral("--corrupt") << parser.value(corrupt);
+    if (parser.isSet(noise))
+        setup.lineArguments << QStringLiteral("--noise-burst");
     // The library times its replies by the configured speed; unpaced lines
     // are fast, so the common 115200 gives it generous time-outs there.
     setup.baud = lineBaud > 0 ? lineBaud : 115200;
