@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# check-install.sh BUILD STAGE: installs BUILD under STAGE/usr and checks the
+# layout, the program's run path and the desktop metadata.
+set -euo pipefail
+build=$1
+stage=$2
+prefix=$stage/usr
+
+rm -rf "$stage"
+cmake --install "$build" --prefix "$prefix" >/dev/null
+
+failed=0
+fail() {
+  echo "install: $*" >&2
+  failed=1
+}
+
+for file in bin/vestan bin/trvsim bin/linesim \
+    lib/vestan/trvCLNK.so lib/vestan/libtarvel.so \
+    share/doc/vestan/user-guide.md \
+    share/applications/org.vestan.Vestan.desktop \
+    share/metainfo/org.vestan.Vestan.metainfo.xml \
+    share/icons/hicolor/scalable/apps/vestan.svg; do
+  [ -f "$prefix/$file" ] || fail "missing $file"
+done
+for tool in vestan trvsim linesim; do
+  [ -x "$prefix/bin/$tool" ] || fail "bin/$tool is not executable"
+done
+# The libraries are private: nothing of them may land in bin/ or lib/ itself.
+for stray in bin/trvCLNK.so lib/trvCLNK.so lib/libtarvel.so; do
+  [ ! -e "$prefix/$stray" ] || fail "$stray must not be installed"
+done
+
+# Every picture the guide shows is installed beside it.
+guide=$prefix/share/doc/vestan
+for picture in $(grep -o '](images/[^)]*)' "$guide/user-guide.md" | sed 's/^](//; s/)$//' | sort -u); do
+  [ -f "$guide/$picture" ] || fail "the guide's $picture is not installed"
+done
+
+# The installed program reaches its private libraries through its run path,
+# never through the build folder.
+runpath=$(readelf -d "$prefix/bin/vestan" | sed -n 's/.*(\(RUNPATH\|RPATH\)).*\[\(.*\)\]/\2/p')
+[ "$runpath" = '$ORIGIN/../lib/vestan' ] || fail "bin/vestan run path is '$runpath'"
+resolved=$(env -u LD_LIBRARY_PATH ldd "$prefix/bin/vestan" | sed -n 's/^\s*libtarvel\.so => \(\S*\).*/\1/p')
+[ "$(readlink -f "$resolved")" = "$(readlink -f "$prefix/lib/vestan/libtarvel.so")" ] ||
+  fail "bin/vestan loads libtarvel.so from '$resolved'"
+
+desktop-file-validate "$prefix/share/applications/org.vestan.Vestan.desktop" || fail "desktop entry"
+appstreamcli validate --no-net "$prefix/share/metainfo/org.vestan.Vestan.metainfo.xml" >/dev/null ||
+  fail "metainfo"
+grep -qx 'Icon=vestan' "$prefix/share/applications/org.vestan.Vestan.desktop" || fail "icon name"
+
+if [ "$failed" -eq 0 ]; then
+  echo "install: layout under $prefix is complete"
+  rm -rf "$stage"
+fi
+exit "$failed"
