@@ -5,9 +5,7 @@ set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=${VESTAN_BUILD:-$top/build}
 
-"$top/tools/setup.sh"
-cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build "$build" -j2
+VESTAN_BUILD=$build "$top/tools/build.sh"
 rm -rf "$build/package"
 cpack --config "$build/CPackConfig.cmake" -B "$build/package"
 deb=$(ls "$build"/package/vestan_*.deb)
