@@ -22,11 +22,7 @@ void ControllerClock::BtnGDTTMClick()
                                                     dataOffset, 1, operation);
     if (result != 0 || !state_.requests.ReplyHoldsRecord(count, CtlDateTime::kSize, 1, operation))
         return;
-    const CtlDateTime t = CtlDateTime::fromBytes(channel.rxBuffer + dataOffset);
-    display_->setText(QString::asprintf("%u.%u.%u (%u-%s),  %02u:%02u:%02u", unsigned(t.day),
-                                        unsigned(t.month), unsigned(t.year), unsigned(t.dayOfWeek),
-                                        qUtf8Printable(weekdayName(t.dayOfWeek)), unsigned(t.hours),
-                                        unsigned(t.minutes), unsigned(t.seconds)));
+    display_->setText(formatControllerClock(CtlDateTime::fromBytes(channel.rxBuffer + dataOffset)));
 }
 
 void ControllerClock::SetControllerClock()

@@ -88,4 +88,12 @@ uint8_t dayOfWeekOf(uint16_t year, uint8_t month, uint8_t day)
     return uint8_t(QDate(year, month, day).dayOfWeek() % 7); // Qt: Monday 1 .. Sunday 7
 }
 
+QString formatControllerClock(const CtlDateTime &t)
+{
+    return QString::asprintf("%u.%u.%u (%u-%s),  %02u:%02u:%02u", unsigned(t.day),
+                             unsigned(t.month), unsigned(t.year), unsigned(t.dayOfWeek),
+                             qUtf8Printable(weekdayName(t.dayOfWeek)), unsigned(t.hours),
+                             unsigned(t.minutes), unsigned(t.seconds));
+}
+
 } // namespace vestan

@@ -41,7 +41,7 @@ int RequestLayer::TransactRequest(uint16_t requestLength, uint16_t &replyLength,
     for (;;) {
         int result = 0;
         bool final = false;
-        for (int attempt = 0; attempt < kRequestAttempts; ++attempt) {
+        for (int attempt = 0; attempt < attempts_; ++attempt) {
             result = api_._trvCL_fRequest(channel_.portIndex, channel_.txBuffer, requestLength,
                                           channel_.rxBuffer, kLinkBufferSize, &replyLength);
             if (result == 0)

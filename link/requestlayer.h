@@ -54,6 +54,8 @@ public:
                           const QString &operationName);
 
     LinkChannel &channel() { return channel_; }
+    // Attempts per request before a failure counts (a quick scan of a line wants one).
+    void setAttempts(int attempts) { attempts_ = attempts < 1 ? 1 : attempts; }
 
     // While the window closes there is nobody to answer a box: the exchange
     // under way and every later one end as stopped, without a word.
@@ -68,6 +70,7 @@ private:
     const LinkApi &api_;
     Host &host_;
     bool closing_ = false;
+    int attempts_ = kRequestAttempts;
 };
 
 } // namespace vestan

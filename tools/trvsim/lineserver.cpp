@@ -26,7 +26,13 @@ int64_t monotonicMs()
 }
 
 LineServer::LineServer(int fd, const SimOptions &options, Controller &controller, std::FILE *events)
-    : fd_(fd), options_(options), controller_(controller), events_(events), decoder_(kMaxRequest)
+    : LineServer(fd, options, {{options.net, &controller}}, events)
+{}
+
+LineServer::LineServer(int fd, const SimOptions &options, std::map<int, Controller *> controllers,
+                       std::FILE *events)
+    : fd_(fd), options_(options), controllers_(std::move(controllers)), events_(events),
+      decoder_(kMaxRequest)
 {
     if (options.modem)
         modem_ = std::make_unique<ModemEmulator>(options.modemFail, options.guardMs);
@@ -99,9 +105,12 @@ bool LineServer::sendReply(const Bytes &payload)
 void LineServer::handleFrames()
 {
     while (decoder_.takeFrame(payload_)) {
-        if (payload_.empty() || payload_[0] != options_.net)
+        if (payload_.empty())
+            continue;
+        const auto found = controllers_.find(payload_[0]);
+        if (found == controllers_.end())
             continue; // another controller's business
-        if (auto reply = controller_.handle(payload_.data(), payload_.size()))
+        if (auto reply = found->second->handle(payload_.data(), payload_.size()))
             sendReply(*reply);
     }
 }

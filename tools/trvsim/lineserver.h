@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <cstdio>
+#include <map>
 #include <memory>
 
 namespace vestan::trvsim {
@@ -18,6 +19,9 @@ class LineServer
 {
 public:
     LineServer(int fd, const SimOptions &options, Controller &controller, std::FILE *events);
+    // Several controllers on one line, each answering its own network number.
+    LineServer(int fd, const SimOptions &options, std::map<int, Controller *> controllers,
+               std::FILE *events);
 
     // Runs until `stop` becomes true or the line fails; 0 or an errno value.
     int run(const std::atomic<bool> &stop);
@@ -33,7 +37,7 @@ private:
 
     int fd_;
     SimOptions options_;
-    Controller &controller_;
+    std::map<int, Controller *> controllers_;
     std::FILE *events_;
     line::FrameDecoder decoder_;
     std::unique_ptr<ModemEmulator> modem_;

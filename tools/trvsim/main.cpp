@@ -12,6 +12,8 @@
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <map>
+#include <memory>
 
 namespace {
 
@@ -49,10 +51,21 @@ int main(int argc, char **argv)
     std::signal(SIGPIPE, SIG_IGN);
 
     try {
-        Controller controller(*options);
-        if (!options->dumpDir.empty() && !dumpObjects(controller, options->dumpDir, error)) {
-            std::fprintf(stderr, "trvsim: %s\n", error.c_str());
-            return 1;
+        // One controller per network number; with several, each dumps under its number.
+        std::vector<std::unique_ptr<Controller>> controllers;
+        std::map<int, Controller *> byNet;
+        for (const int net : options->nets) {
+            controllers.push_back(std::make_unique<Controller>(controllerOptions(*options, net)));
+            byNet[net] = controllers.back().get();
+            if (options->dumpDir.empty())
+                continue;
+            const std::string dir = options->nets.size() > 1
+                                        ? options->dumpDir + "/" + std::to_string(net)
+                                        : options->dumpDir;
+            if (!dumpObjects(*controllers.back(), dir, error)) {
+                std::fprintf(stderr, "trvsim: %s\n", error.c_str());
+                return 1;
+            }
         }
         SimLine line;
         const bool opened = options->device.empty()
@@ -65,7 +78,7 @@ int main(int argc, char **argv)
         // The first line of output says the line is ready and where it is.
         std::printf("%s\n", line.path().c_str());
         std::fflush(stdout);
-        LineServer server(line.fd(), *options, controller, stdout);
+        LineServer server(line.fd(), *options, byNet, stdout);
         const int failure = server.run(stopRequested);
         if (failure != 0) {
             std::fprintf(stderr, "trvsim: the line failed: %s\n", std::strerror(failure));

@@ -93,7 +93,8 @@ std::string usage()
            "  --device PATH          serve this tty instead of a new pseudo-terminal\n"
            "  --baud N               line speed of --device (115200)\n"
            "  --link PATH            symbolic link to the line (replaced if present)\n"
-           "  --net N                network number answered, 1..250 (33)\n"
+           "  --net N[,N...]         network numbers answered, 1..250 (33); several\n"
+           "                         numbers are several controllers on the line\n"
            "  --dump DIR             write every readable object and journal.dat to DIR\n"
            "  --records N            journal records, 0..65535 (1000)\n"
            "  --record-size N        bytes per record, 11..65535 (64)\n"
@@ -159,9 +160,19 @@ std::optional<SimOptions> parseOptions(const std::vector<std::string> &args, std
             if (!value(o.link) || o.link.empty())
                 return fail("--link needs a path");
         } else if (name == "--net") {
-            if (!integer(1, 250, n))
-                return fail("--net needs a number of 1 .. 250");
-            o.net = int(n);
+            o.nets.clear();
+            if (!value(text) || text.empty())
+                return fail("--net needs numbers of 1 .. 250, separated by commas");
+            size_t from = 0;
+            while (from <= text.size()) {
+                const size_t comma = std::min(text.find(',', from), text.size());
+                if (!parseInteger(text.substr(from, comma - from), 1, 250, n))
+                    return fail("--net needs numbers of 1 .. 250, separated by commas");
+                if (std::find(o.nets.begin(), o.nets.end(), int(n)) == o.nets.end())
+                    o.nets.push_back(int(n));
+                from = comma + 1;
+            }
+            o.net = o.nets.front();
         } else if (name == "--dump") {
             if (!value(o.dumpDir) || o.dumpDir.empty())
                 return fail("--dump needs a directory");
@@ -234,6 +245,23 @@ std::optional<SimOptions> parseOptions(const std::vector<std::string> &args, std
     }
     if (o.variables > o.recordSize - 11)
         return fail("--variables must leave the 11-byte record head in the record");
+    if (o.nets.empty())
+        o.nets.push_back(o.net);
+    return o;
+}
+
+SimOptions controllerOptions(const SimOptions &line, int net)
+{
+    SimOptions o = line;
+    o.net = net;
+    o.nets = {net};
+    if (line.nets.size() > 1) {
+        // A journal length and a version digit of its own: a mix-up between
+        // controllers shows in the files.
+        o.records = line.records + uint32_t(net);
+        if (o.handlerVersion)
+            o.handlerVersion->number[3] = uint8_t(net);
+    }
     return o;
 }
 

@@ -27,7 +27,8 @@ struct SimOptions
     std::string device;     // --device: serve this tty instead of a new pseudo-terminal
     uint32_t baud = 115200; // --baud: line speed of --device
     std::string link;       // --link: symbolic link to the line
-    int net = 33;           // --net
+    int net = 33;           // --net: the first number given
+    std::vector<int> nets;  // --net 3,7,33: every number answered (at least `net`)
     std::string dumpDir;    // --dump
 
     uint32_t records = 1000;     // --records
@@ -54,6 +55,10 @@ struct SimOptions
 // is left to the caller (usage()).
 std::optional<SimOptions> parseOptions(const std::vector<std::string> &args, std::string &error);
 std::string usage();
+
+// The options of the controller behind one of several numbers: its own net
+// number, journal length and version, so that controllers on one line differ.
+SimOptions controllerOptions(const SimOptions &line, int net);
 
 bool parseHandlerVersion(const std::string &text, HandlerVersion &out);
 bool parsePower(const std::string &text, PowerReadings &out);

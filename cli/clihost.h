@@ -1,0 +1,35 @@
+#pragma once
+
+#include "platform/host.h"
+
+#include <QElapsedTimer>
+
+namespace vestan {
+
+// The host of the command line: a message box becomes one line on standard
+// error, a question gets the answer set beforehand, there are no dialogs.
+class CliHost : public Host
+{
+public:
+    CliHost();
+
+    int messageBox(const QString &caption, const QString &text, int style) override;
+    QString fileDialog(const FileDialogRequest &) override { return QString(); }
+    void processEvents() override;
+    void sleepMs(int milliseconds) override;
+    quint32 tickCount() override;
+    QDateTime localTime() override { return QDateTime::currentDateTime(); }
+    QString programPath() const override;
+    void showError(const QString &text) override;
+
+    // What a Yes/No question is answered; No keeps a dead line from being
+    // retried forever by a script nobody watches.
+    int questionAnswer = kIdNo;
+    // Messages are kept quiet while scanning a line.
+    bool quiet = false;
+
+private:
+    QElapsedTimer clock_;
+};
+
+} // namespace vestan
