@@ -5,6 +5,7 @@
 #include "platform/guarded.h"
 #include "platform/inifile.h"
 #include "platform/numbers.h"
+#include "platform/settingslocation.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -45,6 +46,11 @@ QString Settings::settingsFileName(const QString &programPath)
     return QDir::cleanPath(info.absolutePath() + u'/' + base + QStringLiteral(".ini"));
 }
 
+QString Settings::settingsFilePath(const QString &programPath)
+{
+    return settingsLocation(settingsFileName(programPath));
+}
+
 void Settings::LoadSettings()
 {
     LinkChannel &channel = state_.channel;
@@ -59,7 +65,7 @@ void Settings::LoadSettings()
     state_.paths.programDir = QDir::toNativeSeparators(dir);
     state_.paths.programFileName = program.fileName();
 
-    const IniFile ini(settingsFileName(programPath));
+    const IniFile ini(settingsFilePath(programPath));
 
     // Only "COM" and one more character names a port; COM1 .. COM4 are kept, any other
     // single character falls back to COM2.
@@ -102,7 +108,9 @@ void Settings::SaveSettings()
     toolBar_.NormalizePhone();
     const LinkChannel &channel = state_.channel;
     const LinkSession &session = state_.session;
-    IniFile ini(settingsFileName(state_.host.programPath()));
+    IniFile ini(settingsFilePath(state_.host.programPath()));
+    // A folder that cannot be made shows as the first key that cannot be written.
+    prepareSettingsFolder(ini.fileName());
 
     writeKey(ini, QStringLiteral("ComPort"),
              QString::asprintf("COM%u", unsigned(session.rememberedPort + 1)));

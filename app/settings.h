@@ -7,9 +7,9 @@ namespace vestan {
 struct ProgramState;
 class LinkToolBar;
 
-// The settings file beside the program: the link port, the network number,
-// the portion size, the telephone number and the recent journal files. Read
-// once at start-up, written by every run of the ending.
+// The settings file: the link port, the network number, the portion size, the
+// telephone number and the recent journal files. Read once at start-up,
+// written by every run of the ending.
 class Settings
 {
 public:
@@ -24,6 +24,10 @@ public:
     // The program's path with its extension replaced by ".ini" (".ini" appended when it
     // has none).
     static QString settingsFileName(const QString &programPath);
+    // Where the settings are read and written: that file when it is there or the
+    // program's folder takes it, else the file of that name in the user's settings
+    // folder (an installed program).
+    static QString settingsFilePath(const QString &programPath);
 
 private:
     ProgramState &state_;

@@ -85,7 +85,7 @@ bool parseNets(const QString &text, QList<int> &nets)
 void readWindowSettings(CliOptions &o)
 {
     const QString window = QCoreApplication::applicationDirPath() + QStringLiteral("/vestan");
-    const IniFile ini(Settings::settingsFileName(window));
+    const IniFile ini(Settings::settingsFilePath(window));
     const QString section = QStringLiteral("VestanApp");
     const QString port = ini.readString(section, QStringLiteral("ComPort"));
     if (port.size() == 4 && port.startsWith(QStringLiteral("COM")) && port[3] >= u'1' &&

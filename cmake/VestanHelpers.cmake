@@ -1,3 +1,24 @@
+# vestan_system_sources(VAR): X_win.cpp takes the place of X.cpp on Windows
+# and is left out everywhere else, so the one per-system piece of a folder
+# needs neither an #ifdef nor a CMake line of its own.
+function(vestan_system_sources var)
+    set(kept)
+    foreach(file ${${var}})
+        if(file MATCHES "_win\\.cpp$")
+            if(WIN32)
+                list(APPEND kept ${file})
+            endif()
+            continue()
+        endif()
+        string(REGEX REPLACE "\\.cpp$" "_win.cpp" twin "${file}")
+        if(WIN32 AND NOT twin STREQUAL file AND EXISTS "${twin}")
+            continue()
+        endif()
+        list(APPEND kept ${file})
+    endforeach()
+    set(${var} ${kept} PARENT_SCOPE)
+endfunction()
+
 # vestan_subsystem(NAME DEPENDS ...): a static library of every .cpp/.h/.qrc in
 # the calling folder, so that adding a source file needs no CMake change.
 function(vestan_subsystem name)
@@ -6,6 +27,7 @@ function(vestan_subsystem name)
         ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp
         ${CMAKE_CURRENT_SOURCE_DIR}/*.h
         ${CMAKE_CURRENT_SOURCE_DIR}/*.qrc)
+    vestan_system_sources(sources)
     set(compiled ${sources})
     list(FILTER compiled INCLUDE REGEX "\\.(cpp|qrc)$")
     if(NOT compiled)

@@ -5,6 +5,7 @@
 #include "maker/trvclnk/requestexchange.h"
 #include "maker/trvclnk/setupdialog.h"
 #include "maker/trvclnk/statisticsdialog.h"
+#include "platform/settingslocation.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -47,7 +48,7 @@ QString LinkLibrary::defaultIniPath()
     const QString fromEnvironment = qEnvironmentVariable("TRVCLNK_INI");
     if (!fromEnvironment.isEmpty())
         return fromEnvironment;
-    return besideThisLibrary(QStringLiteral("trvCLNK.ini"));
+    return settingsLocation(besideThisLibrary(QStringLiteral("trvCLNK.ini")));
 }
 
 int32_t LinkLibrary::init()

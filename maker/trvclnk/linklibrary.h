@@ -21,7 +21,8 @@ public:
     explicit LinkLibrary(QString iniPath);
 
     // The settings file: $TRVCLNK_INI when set, else trvCLNK.ini beside the
-    // library's own file.
+    // library's own file when it is there or can be made there, else
+    // trvCLNK.ini in the user's settings folder (an installed library).
     static QString defaultIniPath();
 
     int32_t init();

@@ -1,6 +1,7 @@
 #include "maker/trvclnk/linksettingsfile.h"
 
 #include "platform/inifile.h"
+#include "platform/settingslocation.h"
 
 namespace vestan::trvclnk {
 
@@ -25,6 +26,7 @@ bool LinkSettingsFile::storeDevice(int port, const QString &device)
     const QString trimmed = device.trimmed();
     if (trimmed.isEmpty() || !isValidPort(port) || path_.isEmpty())
         return false;
+    prepareSettingsFolder(path_);
     return IniFile(path_).writeString(sectionName(port), QStringLiteral("Device"), trimmed);
 }
 
@@ -32,6 +34,7 @@ bool LinkSettingsFile::storeLineSettings(int port, const PortSettings &settings)
 {
     if (!isValidPort(port) || path_.isEmpty())
         return false;
+    prepareSettingsFolder(path_);
     IniFile file(path_);
     for (const auto &[key, value] : lineSettingsValues(settings))
         if (!file.writeString(sectionName(port), key, value))

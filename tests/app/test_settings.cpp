@@ -12,6 +12,9 @@
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <gmock/gmock.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace vestan {
 namespace {
@@ -283,17 +286,88 @@ TEST_F(SettingsTest, AnUnwritableFileIsReportedOnceWithItsPathAndLosesNothing)
     EXPECT_EQ(host.boxes.size(), 0u);
 }
 
-TEST_F(SettingsTest, AMissingDirectoryIsReportedWithTheFullPath)
+// The user's settings folder for one test: $XDG_CONFIG_HOME set, then restored.
+class UserFolder
 {
+public:
+    explicit UserFolder(const QString &path)
+        : had_(qEnvironmentVariableIsSet("XDG_CONFIG_HOME")), saved_(qgetenv("XDG_CONFIG_HOME"))
+    {
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(path));
+    }
+    ~UserFolder()
+    {
+        if (had_)
+            qputenv("XDG_CONFIG_HOME", saved_);
+        else
+            qunsetenv("XDG_CONFIG_HOME");
+    }
+
+private:
+    bool had_;
+    QByteArray saved_;
+};
+
+TEST_F(SettingsTest, AFolderThatCannotBeMadeIsReportedWithTheFullPath)
+{
+    // A program whose folder takes no file, and a user folder that cannot be made
+    // because a plain file stands in its way.
     host.path = dir.filePath("gone/vestan");
+    ASSERT_TRUE(QFile(dir.filePath("config")).open(QIODevice::WriteOnly));
+    UserFolder user(dir.filePath("config"));
     settings.LoadSettings();
     try {
         settings.SaveSettings();
         FAIL() << "no error";
     } catch (const VestanError &e) {
-        EXPECT_EQ(e.text(), "Unable to write to " + dir.filePath("gone/vestan.ini"));
+        EXPECT_EQ(e.text(), "Unable to write to " + dir.filePath("config/vestan/vestan.ini"));
     }
     EXPECT_FALSE(QDir(dir.filePath("gone")).exists());
+}
+
+// An installed program: its folder takes no file (as root, which may write
+// anywhere, the runs are made as "nobody"), so the settings live in the user's
+// folder, made at the first save, and come back at the next start.
+TEST_F(SettingsTest, AProgramInAReadOnlyFolderKeepsItsSettingsInTheUsersFolder)
+{
+    const QString program = dir.filePath("usr/bin");
+    const QString home = dir.filePath("home");
+    ASSERT_TRUE(QDir().mkpath(program) && QDir().mkpath(home));
+    const bool root = ::geteuid() == 0;
+    ASSERT_EQ(::chmod(QFile::encodeName(dir.path()).constData(), 0755), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(program).constData(), 0555), 0);
+    if (root)
+        ASSERT_EQ(::chown(QFile::encodeName(home).constData(), 65534, 65534), 0);
+    host.path = program + "/vestan";
+    UserFolder user(home + "/.config");
+
+    const auto run = [this] {
+        settings.LoadSettings();
+        state.channel.netNumber = 77;
+        state.session.rememberedPort = 2;
+        settings.SaveSettings();
+        state.channel.netNumber = 1;
+        state.channel.portIndex = 1;
+        settings.LoadSettings(); // the next start
+        return state.channel.netNumber == 77 && state.channel.portIndex == 2;
+    };
+    bool kept = false;
+    if (root) {
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0)
+            ::_exit(::setgid(65534) == 0 && ::setuid(65534) == 0 && run() ? 0 : 1);
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        kept = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    } else {
+        kept = run();
+    }
+    ::chmod(QFile::encodeName(program).constData(), 0755);
+    EXPECT_TRUE(kept);
+    EXPECT_TRUE(QFile::exists(home + "/.config/vestan/vestan.ini"));
+    EXPECT_FALSE(QFile::exists(program + "/vestan.ini"));
+    EXPECT_TRUE(host.errors.empty());
 }
 
 } // namespace

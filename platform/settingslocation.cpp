@@ -1,0 +1,40 @@
+#include "platform/settingslocation.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryFile>
+
+namespace vestan {
+namespace {
+
+// Tried rather than read from the permission bits: a read-only mount, access
+// lists and root all answer truthfully this way.
+bool takesNewFiles(const QString &folder)
+{
+    QTemporaryFile probe(folder + QStringLiteral("/.vestan-probe-XXXXXX"));
+    return probe.open();
+}
+
+} // namespace
+
+QString settingsLocation(const QString &beside)
+{
+    const QFileInfo file(beside);
+    if (file.exists() || takesNewFiles(file.absolutePath()))
+        return beside;
+    const QString folder = userSettingsFolder();
+    if (folder.isEmpty())
+        return beside;
+    return QDir::cleanPath(folder + u'/' + file.fileName());
+}
+
+bool prepareSettingsFolder(const QString &path)
+{
+    const QString folder = QFileInfo(path).absolutePath();
+    const QString own = userSettingsFolder();
+    if (own.isEmpty() || folder != QDir::cleanPath(own))
+        return true;
+    return QDir().mkpath(folder);
+}
+
+} // namespace vestan

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+
+namespace vestan {
+
+// The user's own folder for Vestan's settings: $XDG_CONFIG_HOME/vestan
+// (~/.config/vestan) on Linux, %APPDATA%\Vestan on Windows; empty when the
+// system names none. The one part of the rule below that differs by system.
+QString userSettingsFolder();
+
+// Where a settings file lives. `beside` is its place beside the program (or
+// the link library): kept when the file is there or the folder takes a new
+// file, as a copy run from a folder of its own does. An installed program's
+// folder takes nothing, so its file of the same name lives in
+// userSettingsFolder() instead.
+QString settingsLocation(const QString &beside);
+
+// Makes the user's settings folder before the first write of a file in it;
+// false when it cannot be made. A file beside the program gets no folder.
+bool prepareSettingsFolder(const QString &path);
+
+} // namespace vestan

@@ -1,0 +1,14 @@
+#include "platform/settingslocation.h"
+
+#include <QDir>
+
+namespace vestan {
+
+QString userSettingsFolder()
+{
+    const QString base = qEnvironmentVariable("APPDATA");
+    return base.isEmpty() ? QString()
+                          : QDir::fromNativeSeparators(base) + QStringLiteral("/Vestan");
+}
+
+} // namespace vestan
