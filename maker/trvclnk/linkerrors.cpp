@@ -28,6 +28,12 @@ const std::map<int32_t, std::string> &texts()
             {kErrNoGui, "Диалог недоступен: программа без окон"},
             {kErrNoStatistics, "Нет статистики: порт не открывался"},
             {kErrUnknownEvent, "Неизвестное событие"},
+            {kErrNoPermission, "Нет прав на устройство связи.\n"
+                               "Пользователь должен входить в группу dialout:\n"
+                               "sudo usermod -aG dialout $USER\n"
+                               "после чего нужно выйти из системы и войти снова"},
+            {kErrNoDevice, "Устройство связи не найдено"},
+            {kErrDeviceBusy, "Устройство связи занято другой программой"},
             {kErrModemBusy, "Модем: линия занята (BUSY)"},
             {kErrModemNoCarrier, "Модем: нет несущей (NO CARRIER)"},
             {kErrModemNoDialtone, "Модем: нет гудка в линии (NO DIALTONE)"},

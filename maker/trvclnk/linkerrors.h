@@ -24,6 +24,9 @@ enum LinkError : int32_t
     kErrNoGui = -12,            // a dialog was asked for without a window application
     kErrNoStatistics = -13,     // the port was never opened since the library was loaded
     kErrUnknownEvent = -14,     // _trvCL_fSetEvent with an event it does not know
+    kErrNoPermission = -15,     // this user may not open the device (not in "dialout")
+    kErrNoDevice = -16,         // no such device: unplugged adapter, mistyped name
+    kErrDeviceBusy = -17,       // another program holds the device
     kErrModemBusy = -20,        // BUSY
     kErrModemNoCarrier = -21,   // NO CARRIER
     kErrModemNoDialtone = -22,  // NO DIALTONE

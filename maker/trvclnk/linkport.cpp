@@ -45,7 +45,7 @@ int32_t LinkPort::open(const PortSettings &settings)
     auto transport = std::make_unique<SerialTransport>();
     if (!transport->open(settings)) {
         ++stats_.openFailures;
-        return kErrOpenFailed;
+        return transport->openFailure();
     }
     const QByteArray number = ModemDialer::dialString(phone_);
     if (!number.isEmpty()) {

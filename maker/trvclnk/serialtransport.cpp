@@ -1,5 +1,8 @@
 #include "maker/trvclnk/serialtransport.h"
 
+#include "maker/trvclnk/linkerrors.h"
+#include "platform/deviceaccess.h"
+
 #include <QSerialPort>
 #include <QThread>
 #include <algorithm>
@@ -23,6 +26,27 @@ QSerialPort::Parity toQtParity(char parity)
     }
 }
 
+// The device's path as Qt opens it: a bare name lies in /dev.
+QString devicePath(const QString &device)
+{
+    return device.startsWith(u'/') ? device : QStringLiteral("/dev/") + device;
+}
+
+int32_t openFailureCode(const QSerialPort &port, const QString &device)
+{
+    switch (port.error()) {
+    case QSerialPort::DeviceNotFoundError:
+        return kErrNoDevice;
+    case QSerialPort::PermissionError:
+        // Qt says the same for a device this user may not open and for one that
+        // another program holds (its lock file, or the kernel's exclusive mode):
+        // the device's own rights tell them apart.
+        return mayOpenDevice(devicePath(device)) ? kErrDeviceBusy : kErrNoPermission;
+    default:
+        return kErrOpenFailed;
+    }
+}
+
 } // namespace
 
 SerialTransport::SerialTransport()
@@ -39,15 +63,18 @@ bool SerialTransport::open(const PortSettings &settings)
 {
     close();
     error_.clear();
+    openFailure_ = kOk;
     port_ = std::make_unique<QSerialPort>();
     port_->setPortName(settings.device);
     if (!port_->open(QIODevice::ReadWrite)) {
         error_ = port_->errorString();
+        openFailure_ = openFailureCode(*port_, settings.device);
         port_.reset();
         return false;
     }
     if (!applySettings(settings)) {
         error_ = port_->errorString();
+        openFailure_ = kErrOpenFailed;
         port_->close();
         port_.reset();
         return false;

@@ -20,6 +20,9 @@ public:
     ~SerialTransport() override;
 
     bool open(const PortSettings &settings);
+    // Why the last open failed, as a link code: no permission, no such device,
+    // held by another program, or kErrOpenFailed for anything else.
+    int32_t openFailure() const { return openFailure_; }
     void close();
     bool isOpen() const;
     // Why the last open or transfer failed, for diagnostics.
@@ -38,6 +41,7 @@ private:
     std::unique_ptr<QSerialPort> port_;
     QElapsedTimer clock_;
     QString error_;
+    int32_t openFailure_ = 0;
 };
 
 } // namespace vestan::trvclnk

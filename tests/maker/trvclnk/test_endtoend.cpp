@@ -7,11 +7,15 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QSpinBox>
 #include <QTimer>
 #include <cstring>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace vestan;
 using namespace vestan::test;
@@ -24,6 +28,9 @@ constexpr int32_t kErrTimeout = -3;
 constexpr int32_t kErrReplyTooLarge = -6;
 constexpr int32_t kErrNoStatistics = -13;
 constexpr int32_t kErrUnknownEvent = -14;
+constexpr int32_t kErrNoPermission = -15;
+constexpr int32_t kErrNoDevice = -16;
+constexpr int32_t kErrDeviceBusy = -17;
 
 class LinkEndToEnd : public ::testing::Test
 {
@@ -293,13 +300,58 @@ TEST_F(LinkEndToEnd, ClosedPortAndMissingDeviceFailFinally)
     Bytes reply;
     EXPECT_EQ(linkRequest({kNet, 1, 0x00, 0x0B}, reply), kErrNotOpen);
     EXPECT_NE(api()._trvCL_fChkErrType(kErrNotOpen), 0);
-    EXPECT_EQ(api()._trvCL_fOpen(kCom2), kErrOpenFailed);
-    EXPECT_NE(api()._trvCL_fChkErrType(kErrOpenFailed), 0);
+    EXPECT_EQ(api()._trvCL_fOpen(kCom2), kErrNoDevice);
+    EXPECT_NE(api()._trvCL_fChkErrType(kErrNoDevice), 0);
     EXPECT_EQ(api()._trvCL_fIsOpen(kCom2), 0);
+    EXPECT_EQ(fromCp1251(api()._trvCL_fErr2str(kErrNoDevice)),
+              QStringLiteral("Устройство связи не найдено"));
     EXPECT_EQ(fromCp1251(api()._trvCL_fErr2str(kErrOpenFailed)),
               QStringLiteral("Не удалось открыть устройство связи"));
     EXPECT_EQ(api()._trvCL_fOpen(-1), -9);
     EXPECT_EQ(api()._trvCL_fParamBaud(-1), 0u);
+}
+
+// A line held by another program, then one this user may not open: a user
+// outside "dialout" (root may open anything, so as root the open is made by
+// "nobody" in a child).
+TEST_F(LinkEndToEnd, BusyAndForbiddenDevicesSayWhy)
+{
+    startSim();
+    const QByteArray device = QFile::encodeName(sim->linkPath());
+    link().writeIni("[COM2]\nDevice=" + device + "\n[COM3]\nDevice=" + device + "\n");
+    openCom2();
+    EXPECT_EQ(api()._trvCL_fOpen(kCom2 + 1), kErrDeviceBusy);
+    EXPECT_EQ(fromCp1251(api()._trvCL_fErr2str(kErrDeviceBusy)),
+              QStringLiteral("Устройство связи занято другой программой"));
+    api()._trvCL_fClose(kCom2);
+
+    ASSERT_EQ(::chmod(device.constData(), 0), 0);
+    int32_t result = 0;
+    if (::geteuid() == 0) {
+        const QByteArray ini = QFile::encodeName(link().iniPath());
+        const QByteArray iniDir = QFile::encodeName(QFileInfo(link().iniPath()).absolutePath());
+        ASSERT_EQ(::chmod(ini.constData(), 0644), 0);
+        ASSERT_EQ(::chmod(iniDir.constData(), 0755), 0);
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            if (::setgid(65534) != 0 || ::setuid(65534) != 0)
+                ::_exit(0);
+            ::_exit(-api()._trvCL_fOpen(kCom2));
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status));
+        result = -WEXITSTATUS(status);
+    } else {
+        result = api()._trvCL_fOpen(kCom2);
+    }
+    EXPECT_EQ(result, kErrNoPermission);
+    EXPECT_EQ(fromCp1251(api()._trvCL_fErr2str(kErrNoPermission)),
+              QStringLiteral("Нет прав на устройство связи.\n"
+                             "Пользователь должен входить в группу dialout:\n"
+                             "sudo usermod -aG dialout $USER\n"
+                             "после чего нужно выйти из системы и войти снова"));
 }
 
 TEST_F(LinkEndToEnd, SessionEndEventIsAccepted)
