@@ -1,6 +1,7 @@
 #include "maker/trvclnk/devicedialog.h"
 
 #include "maker/trvclnk/portsettings.h"
+#include "platform/deviceaccess.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -9,15 +10,46 @@
 #include <QLineEdit>
 #include <QSerialPortInfo>
 #include <QSpinBox>
+#include <QStandardItemModel>
+#include <QTreeView>
 #include <QVBoxLayout>
 
 namespace vestan::trvclnk {
+namespace {
+
+const QString kNoRights = QStringLiteral("(нет прав)");
+
+// Columns of the list: the path (what the edit field shows and the choice
+// is), then what tells the ports apart.
+enum Column
+{
+    kPathColumn,
+    kDescriptionColumn,
+    kIdsColumn,
+    kRightsColumn,
+    kColumns
+};
+
+QString hex4(quint16 id)
+{
+    return QStringLiteral("%1").arg(id, 4, 16, QLatin1Char('0'));
+}
+
+} // namespace
 
 QList<DeviceEntry> availableDevices()
 {
     QList<DeviceEntry> out;
-    for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts())
-        out.append({info.systemLocation(), info.description()});
+    for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts()) {
+        DeviceEntry entry;
+        entry.path = info.systemLocation();
+        entry.description = info.description();
+        if (info.hasVendorIdentifier() && info.hasProductIdentifier())
+            entry.usbIds = QStringLiteral("USB ") + hex4(info.vendorIdentifier()) + u':' +
+                           hex4(info.productIdentifier());
+        entry.mayOpen = mayOpenDevice(entry.path);
+        out.append(entry);
+    }
     return out;
 }
 
@@ -38,8 +70,23 @@ DeviceDialog::DeviceDialog(int port, const QList<DeviceEntry> &devices,
     device_->setEditable(true);
     device_->setInsertPolicy(QComboBox::NoInsert);
     device_->setMinimumContentsLength(28);
-    for (const DeviceEntry &entry : devices_)
-        device_->addItem(entry.path);
+    auto *model = new QStandardItemModel(0, kColumns, device_);
+    for (const DeviceEntry &entry : devices_) {
+        QList<QStandardItem *> row;
+        for (const QString &text :
+             {entry.path, entry.description, entry.usbIds, entry.mayOpen ? QString() : kNoRights})
+            row.append(new QStandardItem(text));
+        model->appendRow(row);
+    }
+    auto *list = new QTreeView(device_);
+    list->setHeaderHidden(true);
+    list->setRootIsDecorated(false);
+    list->setAllColumnsShowFocus(true);
+    device_->setModel(model);
+    device_->setView(list);
+    device_->setModelColumn(kPathColumn);
+    for (int column = 0; column < kColumns; ++column)
+        list->resizeColumnToContents(column);
     device_->lineEdit()->setPlaceholderText(QStringLiteral("путь к устройству"));
 
     description_ = new QLabel(this);
@@ -97,9 +144,17 @@ void DeviceDialog::describe()
 {
     const QString path = chosenDevice();
     QString text;
-    for (const DeviceEntry &entry : devices_)
-        if (entry.path == path)
-            text = entry.description;
+    for (const DeviceEntry &entry : devices_) {
+        if (entry.path != path)
+            continue;
+        QStringList parts;
+        for (const QString &part : {entry.description, entry.usbIds})
+            if (!part.isEmpty())
+                parts.append(part);
+        text = parts.join(QStringLiteral(", "));
+        if (!entry.mayOpen)
+            text += (text.isEmpty() ? QString() : QStringLiteral(" ")) + kNoRights;
+    }
     if (text.isEmpty() && !path.isEmpty())
         text = QStringLiteral("(введено вручную)");
     description_->setText(text);

@@ -16,10 +16,14 @@ struct DeviceEntry
 {
     QString path;
     QString description;
+    // "USB 0403:6001" for a USB adapter, empty for any other port.
+    QString usbIds;
+    // False when this user may not open it for reading and writing.
+    bool mayOpen = true;
 };
 
-// The serial ports that exist now (pseudo-terminals are not among them; a
-// path can always be typed by hand).
+// The serial ports that exist now, with their rights for this user
+// (pseudo-terminals are not among them; a path can always be typed by hand).
 QList<DeviceEntry> availableDevices();
 
 // Mode 1 of _trvCL_fDlgSetup: a COM number and the device behind it.

@@ -64,12 +64,12 @@ TEST(LinkErrors, ProgramCodesKeepTheirMeaning)
 TEST(LinkErrors, EveryLibraryCodeHasARussianTextInCodePage1251)
 {
     for (int32_t code :
-         {kErrNotOpen,         kErrOpenFailed,    kErrTimeout,          kErrCrc,
-          kErrMalformed,       kErrReplyTooLarge, kErrWriteFailed,      kErrDeviceLost,
-          kErrBadPort,         kErrBadArgument,   kErrSettingsWrite,    kErrNoGui,
-          kErrNoStatistics,    kErrUnknownEvent,  kErrModemBusy,        kErrModemNoCarrier,
-          kErrModemNoDialtone, kErrModemNoAnswer, kErrModemDialTimeout, kErrModemNoResponse,
-          kErrModemError}) {
+         {kErrNotOpen,       kErrOpenFailed,       kErrTimeout,         kErrCrc,
+          kErrMalformed,     kErrReplyTooLarge,    kErrWriteFailed,     kErrDeviceLost,
+          kErrBadPort,       kErrBadArgument,      kErrSettingsWrite,   kErrNoGui,
+          kErrNoStatistics,  kErrUnknownEvent,     kErrNoPermission,    kErrNoDevice,
+          kErrDeviceBusy,    kErrModemBusy,        kErrModemNoCarrier,  kErrModemNoDialtone,
+          kErrModemNoAnswer, kErrModemDialTimeout, kErrModemNoResponse, kErrModemError}) {
         const QByteArray raw(errorText(code));
         ASSERT_FALSE(raw.isEmpty()) << code;
         // Cyrillic letters of code page 1251 are single bytes 0xC0 .. 0xFF (0xA8, 0xB8 for Ё, ё).
@@ -263,8 +263,10 @@ TEST(SetupDialog, UnreadableSpeedKeepsTheOldOne)
 
 TEST(DeviceDialog, ShowsTheDeviceOfTheChosenPort)
 {
-    const QList<DeviceEntry> devices = {{QStringLiteral("/dev/ttyS0"), QStringLiteral("16550A")},
-                                        {QStringLiteral("/dev/ttyUSB0"), QStringLiteral("FT232R")}};
+    const QList<DeviceEntry> devices = {
+        {QStringLiteral("/dev/ttyS0"), QStringLiteral("16550A"), QString(), true},
+        {QStringLiteral("/dev/ttyUSB0"), QStringLiteral("FT232R"), QStringLiteral("USB 0403:6001"),
+         false}};
     const auto deviceOf = [](int port) {
         return port == 3 ? QStringLiteral("/dev/ttyUSB0") : QStringLiteral("/dev/ttyS%1").arg(port);
     };
@@ -275,7 +277,18 @@ TEST(DeviceDialog, ShowsTheDeviceOfTheChosenPort)
     EXPECT_EQ(dialog.chosenPort(), 3);
     EXPECT_EQ(dialog.chosenDevice(), QStringLiteral("/dev/ttyUSB0"));
     auto *description = dialog.findChild<QLabel *>(QStringLiteral("description"));
-    EXPECT_EQ(description->text(), QStringLiteral("FT232R"));
+    EXPECT_EQ(description->text(), QStringLiteral("FT232R, USB 0403:6001 (нет прав)"));
+    // The list shows every port with what tells them apart; the choice stays the path.
+    auto *list = dialog.findChild<QComboBox *>(QStringLiteral("device"));
+    ASSERT_EQ(list->count(), 2);
+    QStringList row;
+    for (int column = 0; column < list->model()->columnCount(); ++column)
+        row << list->model()->index(1, column).data().toString();
+    EXPECT_EQ(row, QStringList({"/dev/ttyUSB0", "FT232R", "USB 0403:6001", "(нет прав)"}));
+    EXPECT_EQ(list->model()->index(0, 3).data().toString(), QString());
+    list->setCurrentIndex(0);
+    EXPECT_EQ(dialog.chosenDevice(), QStringLiteral("/dev/ttyS0"));
+    EXPECT_EQ(description->text(), QStringLiteral("16550A"));
     dialog.setChosenDevice(QStringLiteral(" /tmp/sim/line "));
     EXPECT_EQ(dialog.chosenDevice(), QStringLiteral("/tmp/sim/line"));
     EXPECT_EQ(description->text(), QStringLiteral("(введено вручную)"));
