@@ -4,13 +4,15 @@
 #include "app/programstate.h"
 #include "app/settings.h"
 #include "cli/clihost.h"
-#include "clock/ctldatetime.h"
+#include "cli/download.h"
+#include "cli/options.h"
+#include "clock/clockrequests.h"
+#include "info/controllerinfo.h"
 #include "info/infotexts.h"
-#include "journal/copyormove.h"
-#include "journal/portionloop.h"
 #include "link/linkloader.h"
 #include "platform/inifile.h"
 #include "platform/terminal.h"
+#include "upload/imageupload.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -25,60 +27,10 @@
 namespace vestan {
 namespace {
 
-// Exit codes.
-constexpr int kExitDone = 0;
-constexpr int kExitSomeFailed = 1;
-constexpr int kExitUsage = 2;
-constexpr int kExitNoLibrary = 3;
-
 volatile std::sig_atomic_t interrupted = 0;
 void onInterrupt(int)
 {
     interrupted = 1;
-}
-
-const char *const kUsage =
-    "usage: vestan-cli COMMAND [options]\n"
-    "commands: ports | scan | power | clock | journal\n"
-    "  --port COMn        the library's port (default: the window's)\n"
-    "  --net LIST         network numbers: 33, 3,7,33 or 1-250 (default: the window's)\n"
-    "  --portion BYTES    journal portion: 16 .. 1024 (default: the window's)\n"
-    "  --phone NUMBER     dial through the modem\n"
-    "  -o FILE            journal file; {net} and {date} are replaced (default j{net}.dat)\n"
-    "  --header-only      the journal header only\n"
-    "  --force            replace existing files\n"
-    "  --json             one JSON document on standard output\n"
-    "exit codes: 0 all done, 1 some controllers failed, 2 bad usage, 3 no link library\n";
-
-struct CliOptions
-{
-    QString command;
-    QList<int> nets;
-    int portIndex = 1;
-    uint16_t portion = 1024;
-    QString phone;
-    QString output = QStringLiteral("j{net}.dat");
-    bool headerOnly = false;
-    bool force = false;
-    bool json = false;
-};
-
-bool parseNets(const QString &text, QList<int> &nets)
-{
-    nets.clear();
-    for (const QString &part : text.split(u',')) {
-        const QStringList range = part.split(u'-');
-        bool ok1 = false;
-        bool ok2 = true;
-        const int low = range.value(0).toInt(&ok1);
-        const int high = range.size() == 2 ? range.value(1).toInt(&ok2) : low;
-        if (range.size() > 2 || !ok1 || !ok2 || low < 1 || high > 250 || low > high)
-            return false;
-        for (int n = low; n <= high; ++n)
-            if (!nets.contains(n))
-                nets.append(n);
-    }
-    return !nets.isEmpty();
 }
 
 // The window's settings give the defaults, so both talk to the same controller.
@@ -98,68 +50,6 @@ void readWindowSettings(CliOptions &o)
     const QString phone = ini.readString(section, QStringLiteral("Phone"), QStringLiteral("?"));
     if (!phone.startsWith(u'?'))
         o.phone = phone.left(kPhoneCapacity);
-}
-
-// Empty, or the one line that says what is wrong.
-QString parseArguments(const QStringList &args, CliOptions &o)
-{
-    if (args.isEmpty())
-        return QStringLiteral("no command given");
-    o.command = args[0];
-    static const QStringList commands = {QStringLiteral("ports"), QStringLiteral("scan"),
-                                         QStringLiteral("power"), QStringLiteral("clock"),
-                                         QStringLiteral("journal")};
-    if (!commands.contains(o.command))
-        return QStringLiteral("unknown command %1").arg(o.command);
-    bool netGiven = false;
-    for (int i = 1; i < args.size(); ++i) {
-        const QString &a = args[i];
-        const auto value = [&](QString &out) {
-            if (i + 1 >= args.size())
-                return false;
-            out = args[++i];
-            return true;
-        };
-        QString v;
-        if (a == QLatin1String("--json")) {
-            o.json = true;
-        } else if (a == QLatin1String("--force")) {
-            o.force = true;
-        } else if (a == QLatin1String("--header-only")) {
-            o.headerOnly = true;
-        } else if (a == QLatin1String("--net")) {
-            if (!value(v) || !parseNets(v, o.nets))
-                return QStringLiteral("--net needs numbers of 1 .. 250: 33, 3,7,33 or 1-250");
-            netGiven = true;
-        } else if (a == QLatin1String("--port")) {
-            if (!value(v) || v.size() < 4 || !v.startsWith(QLatin1String("COM")) ||
-                v.mid(3).toInt() < 1 || v.mid(3).toInt() > 256)
-                return QStringLiteral("--port needs COM1 .. COM256");
-            o.portIndex = v.mid(3).toInt() - 1;
-        } else if (a == QLatin1String("--portion")) {
-            bool ok = false;
-            const int n = value(v) ? v.toInt(&ok) : 0;
-            if (!ok || n < 16 || n > 1024)
-                return QStringLiteral("--portion needs 16 .. 1024 bytes");
-            o.portion = uint16_t(n);
-        } else if (a == QLatin1String("--phone")) {
-            if (!value(v) || v.size() > kPhoneCapacity)
-                return QStringLiteral("--phone needs a number of at most %1 characters")
-                    .arg(kPhoneCapacity);
-            o.phone = v;
-        } else if (a == QLatin1String("-o")) {
-            if (!value(o.output) || o.output.isEmpty())
-                return QStringLiteral("-o needs a file name");
-        } else {
-            return QStringLiteral("unknown option %1").arg(a);
-        }
-    }
-    if (o.command == QLatin1String("scan") && !netGiven)
-        parseNets(QStringLiteral("1-250"), o.nets);
-    if (o.command == QLatin1String("journal") && o.nets.size() > 1 &&
-        !o.output.contains(QLatin1String("{net}")))
-        return QStringLiteral("-o needs {net} in the name for several network numbers");
-    return QString();
 }
 
 void print(const QString &text)
@@ -256,21 +146,26 @@ private:
         return 0;
     }
 
+    // One controller: the command's lines, each printed after "net: ".
     bool one(int net)
     {
         QJsonObject r{{QStringLiteral("net"), net}};
-        QString text;
+        QStringList lines;
         s_.channel.running = 1;
-        const bool ok = o_.command == QLatin1String("power")     ? power(text)
-                        : o_.command == QLatin1String("clock")   ? clock(text)
-                                                                 : journal(net, text);
+        const QString &c = o_.command;
+        const bool ok = c == QLatin1String("power")  ? power(r, lines)
+                        : c == QLatin1String("clock") ? clock(r, lines)
+                        : c == QLatin1String("info")  ? info(r, lines)
+                        : c == QLatin1String("find")  ? find(r, lines)
+                        : c == QLatin1String("image") ? image(net, r, lines)
+                                                      : journal(net, r, lines);
         s_.channel.running = 0;
         r.insert(QStringLiteral("ok"), ok);
-        if (ok) {
-            r.insert(QStringLiteral("text"), text);
-            if (!o_.json)
-                print(QStringLiteral("%1: %2").arg(net).arg(text));
-        }
+        if (!r.contains(QStringLiteral("text")) && !lines.isEmpty())
+            r.insert(QStringLiteral("text"), lines.join(u'\n'));
+        if (!o_.json)
+            for (const QString &line : lines)
+                print(QStringLiteral("%1: %2").arg(net).arg(line));
         results_.append(r);
         return ok;
     }
@@ -282,38 +177,113 @@ private:
                s_.requests.ReplyHoldsRecord(count, size, 1, operation);
     }
 
-    bool power(QString &text)
+    bool power(QJsonObject &, QStringList &lines)
     {
         uint16_t at = 0;
         if (!query(ObjPower, kPowerReadingsSize, QStringLiteral("Получить данные по питанию"), at))
             return false;
-        text = formatPowerReadings(s_.channel.rxBuffer + at);
+        lines << formatPowerReadings(s_.channel.rxBuffer + at);
         return true;
     }
 
-    bool clock(QString &text)
+    // Reads the clock, or sets it as the clock page's buttons do: "now" is
+    // the computer's local time when the request goes out.
+    bool clock(QJsonObject &r, QStringList &lines)
     {
-        uint16_t at = 0;
-        if (!query(ObjDateTime, CtlDateTime::kSize, QStringLiteral("Чтение системных даты и времени"),
-                   at))
-            return false;
-        text = formatControllerClock(CtlDateTime::fromBytes(s_.channel.rxBuffer + at));
-        return true;
-    }
-
-    // Through the temporary file, as the window does; the target appears only
-    // when every portion arrived, and an existing one stays unless --force.
-    bool journal(int net, QString &text)
-    {
-        QString target = o_.output;
-        target.replace(QLatin1String("{net}"), QString::number(net));
-        target.replace(QLatin1String("{date}"),
-                       host_.localTime().toString(QStringLiteral("yyyyMMdd-HHmmss")));
-        target = QFileInfo(target).absoluteFilePath();
-        if (QFileInfo::exists(target) && !o_.force) {
-            std::fprintf(stderr, "%s: exists; --force replaces it\n", qUtf8Printable(target));
-            return false;
+        if (!o_.setClock) {
+            CtlDateTime t;
+            if (!readControllerClock(s_, t))
+                return false;
+            lines << formatControllerClock(t);
+            return true;
         }
+        JournalDateTime fields = o_.setTo;
+        if (o_.setNow) {
+            const QDateTime now = host_.localTime();
+            fields = {uint16_t(now.date().year()), uint8_t(now.date().month()),
+                      uint8_t(now.date().day()),   uint8_t(now.time().hour()),
+                      uint8_t(now.time().minute()), uint8_t(now.time().second())};
+        }
+        CtlDateTime sent;
+        if (setControllerClock(s_, fields, &sent) != 0)
+            return false;
+        r.insert(QStringLiteral("set"), formatControllerClock(sent));
+        lines << QStringLiteral("set %1").arg(formatControllerClock(sent));
+        return true;
+    }
+
+    // The texts of the information page: the two version lines and the summary.
+    bool info(QJsonObject &r, QStringList &lines)
+    {
+        struct Sink : ControllerInfoSink
+        {
+            QString handler, version;
+            QStringList summary;
+            void handlerVersion(const QString &text) override { handler = text; }
+            void header(const QString &v, const QStringList &l) override
+            {
+                version = v;
+                summary = l;
+            }
+        } sink;
+        ControllerInfo reader(s_, sink);
+        const bool ok = reader.read() == 0 && reader.headerRead();
+        if (!sink.handler.isEmpty())
+            r.insert(QStringLiteral("handler"), sink.handler);
+        if (!ok)
+            return false;
+        r.insert(QStringLiteral("version"), sink.version);
+        r.insert(QStringLiteral("summary"), QJsonArray::fromStringList(sink.summary));
+        lines << sink.version << sink.handler << sink.summary;
+        return true;
+    }
+
+    // The record search of the clock page; "not found" is an answer too.
+    bool find(QJsonObject &r, QStringList &lines)
+    {
+        const RecordSearchOutcome found = searchRecord(s_, o_.findStamp, o_.findMilliseconds);
+        r.insert(QStringLiteral("key"), found.keyText);
+        r.insert(QStringLiteral("text"), found.resultText);
+        if (!found.answered)
+            return false;
+        r.insert(QStringLiteral("record"), int(found.found.recordNumber));
+        if (found.found.recordNumber != 0)
+            r.insert(QStringLiteral("stamp"),
+                     recordStampText(found.found.stamp, found.found.milliseconds));
+        lines << QStringLiteral("%1  %2").arg(found.found.recordNumber).arg(found.resultText);
+        return true;
+    }
+
+    QString target(int net) const
+    {
+        return QFileInfo(o_.outputFor(
+                             net, host_.localTime().toString(QStringLiteral("yyyyMMdd-HHmmss"))))
+            .absoluteFilePath();
+    }
+
+    bool store(int net, const QList<DownloadPiece> &pieces, bool resumable, QJsonObject &r,
+               QStringList &lines, const QString &sizes)
+    {
+        CliDownload download(s_, host_, interrupted);
+        download.force = o_.force;
+        download.resumable = resumable;
+        download.resume = o_.resume;
+        const QString file = target(net);
+        const DownloadOutcome outcome = download.run(net, file, pieces);
+        if (!outcome.partial.isEmpty())
+            r.insert(QStringLiteral("partial"), outcome.partial);
+        if (!outcome.stored)
+            return false;
+        r.insert(QStringLiteral("file"), file);
+        if (outcome.continuedAt > 0)
+            r.insert(QStringLiteral("continuedAt"), qint64(outcome.continuedAt));
+        lines << QStringLiteral("%1 (%2)").arg(file, sizes);
+        return true;
+    }
+
+    // Header and data as the window's download, through the temporary file.
+    bool journal(int net, QJsonObject &r, QStringList &lines)
+    {
         RequestLayer &rq = s_.requests;
         uint32_t headerSize = 0;
         uint32_t dataSize = 0;
@@ -323,54 +293,35 @@ private:
         if (!o_.headerOnly && rq.RequestSize(ObjJournalData, dataSize, 1,
                                              QStringLiteral("Чтение размера данных журнала")) != 0)
             return false;
-        TempFile &temp = s_.tempFile;
-        temp.CreateTempFile();
-        if (!temp.isRegistered())
+        QList<DownloadPiece> pieces{
+            {ObjJournalHeader, headerSize, QStringLiteral("Чтение заголовка журнала")}};
+        if (!o_.headerOnly)
+            pieces.append({ObjJournalData, dataSize, QStringLiteral("Чтение данных журнала")});
+        return store(net, pieces, true, r, lines,
+                     o_.headerOnly ? QString::asprintf("Заголовок %lu", ulong(headerSize))
+                                   : QString::asprintf("Заголовок %lu, данные %lu",
+                                                       ulong(headerSize), ulong(dataSize)));
+    }
+
+    // The software image as the window's upload; a strange size is answered
+    // by --size, and without it refused.
+    bool image(int net, QJsonObject &r, QStringList &lines)
+    {
+        uint32_t imageSize = 0;
+        if (s_.requests.RequestSize(ObjFlash, imageSize, 1,
+                                    QStringLiteral("Чтение размера системной области FLASH")) != 0)
             return false;
-        const uint64_t total = uint64_t(headerSize) + dataSize;
-        uint64_t done = 0;
-        bool written = true;
-        const bool terminal = isTerminal(stderr);
-        const uint32_t startTick = host_.tickCount();
-        PortionHooks hooks;
-        hooks.consume = [&](const uint8_t *data, uint16_t count, uint32_t) {
-            written = written && temp.WriteTempFile(data, count);
-            done += count;
-            if (interrupted)
-                s_.channel.running = 0;
-            if (terminal) {
-                const double seconds = (host_.tickCount() - startTick) / 1000.0;
-                const double rate = seconds > 0 ? done / seconds : 0;
-                std::fprintf(stderr, "\r%d: %llu / %llu bytes, %.0f B/s, %.0f s left   ", net,
-                             (unsigned long long)done, (unsigned long long)total, rate,
-                             rate > 0 ? (total - done) / rate : 0.0);
-            }
-        };
-        PortionResult header = readPortions(s_, ObjJournalHeader, headerSize,
-                                            QStringLiteral("Чтение заголовка журнала"), hooks);
-        PortionResult data;
-        if (header.error == 0 && s_.channel.running && dataSize > 0)
-            data = readPortions(s_, ObjJournalData, dataSize,
-                                QStringLiteral("Чтение данных журнала"), hooks);
-        if (terminal)
-            std::fprintf(stderr, "\n");
-        temp.CloseTempFile();
-        const bool complete = written && header.error == 0 && data.error == 0 &&
-                              done == total && s_.channel.running != 0;
-        bool stored = false;
-        if (complete) {
-            host_.questionAnswer = kIdYes; // the replace question: --force was checked above
-            stored = CopyOrMoveFile(s_, kCopyFile, temp.TempFileName(), target);
-            host_.questionAnswer = kIdNo;
+        host_.questionAnswer = o_.flashSize == FlashSizeChoice::Standard   ? kIdYes
+                               : o_.flashSize == FlashSizeChoice::Reported ? kIdNo
+                                                                           : kIdCancel;
+        const bool confirmed = confirmFlashSize(s_, imageSize);
+        host_.questionAnswer = kIdNo;
+        if (!confirmed) {
+            std::fprintf(stderr, "%d: --size standard or --size reported reads it\n", net);
+            return false;
         }
-        temp.DeleteTempFile();
-        if (!stored)
-            return false;
-        text = QStringLiteral("%1 (%2)").arg(
-            target, o_.headerOnly ? QString::asprintf("Заголовок %lu", ulong(headerSize))
-                                  : QString::asprintf("Заголовок %lu, данные %lu",
-                                                      ulong(headerSize), ulong(dataSize)));
-        return true;
+        return store(net, {{ObjFlash, imageSize, QStringLiteral("Чтение FLASH")}}, false, r, lines,
+                     QString::asprintf("FLASH %lu", ulong(imageSize)));
     }
 
     ProgramState &s_;
@@ -391,12 +342,12 @@ int main(int argc, char **argv)
     QStringList args = app.arguments();
     args.removeFirst();
     if (args.value(0) == QLatin1String("--help") || args.value(0) == QLatin1String("-h")) {
-        std::fputs(kUsage, stdout);
+        std::fputs(kCliUsage, stdout);
         return kExitDone;
     }
     const QString mistake = parseArguments(args, options);
     if (!mistake.isEmpty()) {
-        std::fprintf(stderr, "vestan-cli: %s\n%s", qUtf8Printable(mistake), kUsage);
+        std::fprintf(stderr, "vestan-cli: %s\n%s", qUtf8Printable(mistake), kCliUsage);
         return kExitUsage;
     }
     std::signal(SIGINT, onInterrupt);

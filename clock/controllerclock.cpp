@@ -1,7 +1,7 @@
 #include "clock/controllerclock.h"
 
 #include "app/programstate.h"
-#include "clock/ctldatetime.h"
+#include "clock/clockrequests.h"
 #include "clock/datetimefields.h"
 #include "link/runningflag.h"
 
@@ -15,14 +15,9 @@ void ControllerClock::BtnGDTTMClick()
     if (channel.running != 0)
         return;
     const RunningFlag running(channel, state_.linkStatus);
-    uint16_t count = 0;
-    uint16_t dataOffset = 0;
-    const QString operation = QStringLiteral("Чтение системных даты и времени");
-    const int result = state_.requests.RequestQuery(ObjDateTime, CtlDateTime::kSize, nullptr, count,
-                                                    dataOffset, 1, operation);
-    if (result != 0 || !state_.requests.ReplyHoldsRecord(count, CtlDateTime::kSize, 1, operation))
-        return;
-    display_->setText(formatControllerClock(CtlDateTime::fromBytes(channel.rxBuffer + dataOffset)));
+    CtlDateTime clock;
+    if (readControllerClock(state_, clock))
+        display_->setText(formatControllerClock(clock));
 }
 
 void ControllerClock::SetControllerClock()
@@ -31,18 +26,7 @@ void ControllerClock::SetControllerClock()
     if (channel.running != 0)
         return;
     const RunningFlag running(channel, state_.linkStatus);
-    const JournalDateTime fields = fields_.read();
-    CtlDateTime t;
-    t.seconds = fields.seconds;
-    t.minutes = fields.minutes;
-    t.hours = fields.hours;
-    t.day = fields.day;
-    t.month = fields.month;
-    t.year = fields.year;
-    t.dayOfWeek = dayOfWeekOf(fields.year, fields.month, fields.day);
-    const auto bytes = t.toBytes();
-    state_.requests.RequestWrite(ObjDateTime, bytes.data(), CtlDateTime::kSize, 1,
-                                 QStringLiteral("Установка даты и времени"));
+    setControllerClock(state_, fields_.read());
 }
 
 } // namespace vestan

@@ -1,9 +1,5 @@
 #pragma once
 
-#include "clock/ctldatetime.h"
-
-#include <QString>
-
 class QLabel;
 
 namespace vestan {
@@ -23,9 +19,6 @@ public:
     {}
 
     void BtnFindClick();
-
-    // "dd.mm.yyyy,  hh:mm:ss,mmm"
-    static QString stampText(const JournalDateTime &t, unsigned milliseconds);
 
 private:
     ProgramState &state_;

@@ -1,8 +1,5 @@
 #pragma once
 
-#include <cstdint>
-#include <memory>
-
 class QLabel;
 class QPlainTextEdit;
 class QPushButton;
@@ -23,7 +20,7 @@ struct InfoReadoutControls
 };
 
 // Reads the request-handler version and the journal header from the
-// controller and shows the version texts and the header summary.
+// controller (ControllerInfo) and shows the version texts and the header summary.
 class InfoReadout
 {
 public:
@@ -31,15 +28,7 @@ public:
 
     void BtnI1Click();
 
-    // Room for a raw header of size bytes plus 16 spare, or null when that
-    // cannot be had (also when the size does not fit the check's 32-bit signed size).
-    static std::unique_ptr<uint8_t[]> allocateHeader(uint32_t size);
-
 private:
-    int readHandlerVersion();
-    int readHeader(uint8_t *raw, uint32_t size, bool &complete);
-    void showHeader(const uint8_t *raw, uint32_t size);
-
     ProgramState &state_;
     InfoReadoutControls controls_;
 };

@@ -5,14 +5,15 @@
 namespace vestan {
 
 PortionResult readPortions(ProgramState &state, uint16_t objectCode, uint32_t size,
-                           const QString &operationName, const PortionHooks &hooks)
+                           const QString &operationName, const PortionHooks &hooks, uint32_t from)
 {
     // A portion never outgrows the receive buffer, and never is empty (an
     // empty portion would never advance the offset).
     const uint32_t portion =
         std::clamp<uint32_t>(state.session.portionSize, 1, uint32_t(kMaxPortion));
     PortionResult result;
-    uint32_t offset = 0;
+    uint32_t offset = std::min(from, size);
+    result.offset = offset;
     while (result.error == 0 && state.channel.running != 0 && offset < size) {
         state.host.processEvents();
         const uint16_t length = uint16_t(std::min<uint32_t>(size - offset, portion));

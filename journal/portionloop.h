@@ -26,7 +26,7 @@ struct PortionHooks
 struct PortionResult
 {
     int error = 0;       // 0, a request error, or 1 for a reply of the wrong length
-    uint32_t offset = 0; // bytes consumed
+    uint32_t offset = 0; // where the bytes consumed end
 };
 
 // The most data bytes one block reply can carry in the link buffer.
@@ -34,8 +34,10 @@ inline constexpr uint16_t kMaxPortion = kLinkBufferSize - 10;
 
 // Pending window messages are processed before every portion, and the loop
 // ends before the next portion once `running` is cleared. A stop is not turned
-// into an error here: callers decide.
+// into an error here: callers decide. `from` is where the first portion
+// starts (the rest of an object read before).
 PortionResult readPortions(ProgramState &state, uint16_t objectCode, uint32_t size,
-                           const QString &operationName, const PortionHooks &hooks);
+                           const QString &operationName, const PortionHooks &hooks,
+                           uint32_t from = 0);
 
 } // namespace vestan

@@ -13,8 +13,7 @@ void ImageUpload::run()
     uint32_t imageSize = 0;
     run.error = state_.requests.RequestSize(
         ObjFlash, imageSize, 1, QStringLiteral("Чтение размера системной области FLASH"));
-    if (run.error == 0 && run.running() && imageSize != kStandardFlashSize &&
-        imageSize != kAltFlashSize && !confirmSize(imageSize))
+    if (run.error == 0 && run.running() && !confirmFlashSize(state_, imageSize))
         return;
     if (run.error == 0 && run.running() && !run.prepareTempFile())
         return;
@@ -33,14 +32,16 @@ void ImageUpload::run()
     run.dropTempFile();
 }
 
-bool ImageUpload::confirmSize(uint32_t &imageSize)
+bool confirmFlashSize(ProgramState &state, uint32_t &imageSize)
 {
+    if (imageSize == kStandardFlashSize || imageSize == kAltFlashSize)
+        return true;
     const QString caption = QString::asprintf("%s: \"Запрос размера ПО\"",
-                                              qUtf8Printable(state_.paths.programFileName));
+                                              qUtf8Printable(state.paths.programFileName));
     // clang-format off
     const QString text = QString::asprintf("Странный размер ПО = %lu\nПохоже на глюк старого контроллера!\n\nПопробовать стандартный размер=512 Кб?\n", ulong(imageSize));
     // clang-format on
-    switch (state_.host.messageBox(caption, text, kMbIconExclamation | kMbYesNoCancel)) {
+    switch (state.host.messageBox(caption, text, kMbIconExclamation | kMbYesNoCancel)) {
     case kIdYes:
     case kIdOk:
         imageSize = kStandardFlashSize;

@@ -1,5 +1,6 @@
 #include "infopagefixture.h"
 
+#include "info/controllerinfo.h"
 #include "maker/tarvel/journalformat.h"
 #include "maker/tarvel/journallayout.h"
 #include "maker/tarvel/tarvel.h"
@@ -319,8 +320,8 @@ INSTANTIATE_TEST_SUITE_P(Sizes, HugeHeaderTest,
 
 TEST(InfoReadoutAllocation, OrdinarySizesGetTheirSpare)
 {
-    EXPECT_NE(InfoReadout::allocateHeader(0), nullptr);
-    EXPECT_NE(InfoReadout::allocateHeader(65536), nullptr);
+    EXPECT_NE(ControllerInfo::allocateHeader(0), nullptr);
+    EXPECT_NE(ControllerInfo::allocateHeader(65536), nullptr);
 }
 
 TEST_F(InfoPageFixture, LayoutAndLook)

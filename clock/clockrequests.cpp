@@ -1,0 +1,83 @@
+#include "clock/clockrequests.h"
+
+#include "app/programstate.h"
+
+namespace vestan {
+
+bool readControllerClock(ProgramState &state, CtlDateTime &clock)
+{
+    uint16_t count = 0;
+    uint16_t dataOffset = 0;
+    const QString operation = QStringLiteral("Чтение системных даты и времени");
+    const int result = state.requests.RequestQuery(ObjDateTime, CtlDateTime::kSize, nullptr, count,
+                                                   dataOffset, 1, operation);
+    if (result != 0 || !state.requests.ReplyHoldsRecord(count, CtlDateTime::kSize, 1, operation))
+        return false;
+    clock = CtlDateTime::fromBytes(state.channel.rxBuffer + dataOffset);
+    return true;
+}
+
+int setControllerClock(ProgramState &state, const JournalDateTime &fields, CtlDateTime *sent)
+{
+    CtlDateTime t;
+    t.seconds = fields.seconds;
+    t.minutes = fields.minutes;
+    t.hours = fields.hours;
+    t.day = fields.day;
+    t.month = fields.month;
+    t.year = fields.year;
+    t.dayOfWeek = dayOfWeekOf(fields.year, fields.month, fields.day);
+    if (sent)
+        *sent = t;
+    const auto bytes = t.toBytes();
+    return state.requests.RequestWrite(ObjDateTime, bytes.data(), CtlDateTime::kSize, 1,
+                                       QStringLiteral("Установка даты и времени"));
+}
+
+QString recordStampText(const JournalDateTime &t, unsigned milliseconds)
+{
+    return QString::asprintf("%02u.%02u.%04u,  %02u:%02u:%02u,%03u", unsigned(t.day),
+                             unsigned(t.month), unsigned(t.year), unsigned(t.hours),
+                             unsigned(t.minutes), unsigned(t.seconds), milliseconds);
+}
+
+QString recordSearchRunningText(const QString &keyText)
+{
+    return QString::asprintf("%s  Поиск записи", qUtf8Printable(keyText));
+}
+
+RecordSearchOutcome searchRecord(ProgramState &state, const JournalDateTime &stamp,
+                                 uint16_t milliseconds)
+{
+    RecordStamp key;
+    key.stamp = stamp;
+    key.milliseconds = milliseconds;
+    const auto keyBytes = key.toBytes();
+    RecordSearchOutcome outcome;
+    outcome.keyText = recordStampText(key.stamp, key.milliseconds);
+    const QByteArray keyText = outcome.keyText.toUtf8();
+
+    uint16_t count = 0;
+    uint16_t dataOffset = 0;
+    const QString operation = QStringLiteral("Поиск записи");
+    const int result = state.requests.RequestQuery(ObjRecordSearch, RecordStamp::kSize,
+                                                   keyBytes.data(), count, dataOffset, 1, operation);
+    if (result != 0 || !state.requests.ReplyHoldsRecord(count, RecordStamp::kSize, 1, operation)) {
+        outcome.resultText = QString::asprintf("%s  ОШИБКА ПОИСКА", keyText.constData());
+        return outcome;
+    }
+    outcome.answered = true;
+    outcome.found = RecordStamp::fromBytes(state.channel.rxBuffer + dataOffset);
+    if (outcome.found.recordNumber == 0) {
+        outcome.resultText = QString::asprintf("%s  ЗАПИСЬ НЕ НАЙДЕНА", keyText.constData());
+        return outcome;
+    }
+    const JournalDateTime &s = outcome.found.stamp;
+    outcome.resultText = QString::asprintf(
+        "%s ->[Ok]-> %02u.%02u.%04u,  %02u:%02u:%02u,%03u", keyText.constData(), unsigned(s.day),
+        unsigned(s.month), unsigned(s.year), unsigned(s.hours), unsigned(s.minutes),
+        unsigned(s.seconds), unsigned(outcome.found.milliseconds));
+    return outcome;
+}
+
+} // namespace vestan
