@@ -91,8 +91,8 @@ bool CliDownload::keepPartial(const QString &part, int net, const QList<Download
                         {QStringLiteral("bytes"), qint64(bytes)},
                         {QStringLiteral("sha256"), sha256Of(part)}};
     QSaveFile check(checkName(part));
-    if (check.open(QIODevice::WriteOnly) &&
-        check.write(QJsonDocument(c).toJson()) >= 0 && check.commit())
+    if (check.open(QIODevice::WriteOnly) && check.write(QJsonDocument(c).toJson()) >= 0 &&
+        check.commit())
         return true;
     say(check.fileName(), QStringLiteral("cannot be written: %1").arg(check.errorString()));
     QFile::remove(part);
@@ -108,8 +108,7 @@ void CliDownload::progress(int net, uint64_t done, uint64_t total, uint64_t fetc
                  rate > 0 ? (total - done) / rate : 0.0);
 }
 
-DownloadOutcome CliDownload::run(int net, const QString &target,
-                                 const QList<DownloadPiece> &pieces)
+DownloadOutcome CliDownload::run(int net, const QString &target, const QList<DownloadPiece> &pieces)
 {
     DownloadOutcome outcome;
     if (QFileInfo::exists(target) && !force) {
@@ -149,8 +148,8 @@ DownloadOutcome CliDownload::run(int net, const QString &target,
     };
     int error = 0;
     uint64_t start = 0; // where the piece begins in the file
-    for (int i = 0; i < pieces.size() && error == 0 && written && !differs &&
-                    state_.channel.running != 0;
+    for (int i = 0;
+         i < pieces.size() && error == 0 && written && !differs && state_.channel.running != 0;
          ++i) {
         const DownloadPiece &p = pieces[i];
         // The first piece is read again to check the partial file against;
@@ -165,8 +164,9 @@ DownloadOutcome CliDownload::run(int net, const QString &target,
             const uint64_t at = start + offset;
             if (at < uint64_t(kept.size())) {
                 const uint64_t same = std::min<uint64_t>(count, kept.size() - at);
-                differs = differs || !std::equal(data, data + same,
-                                                 reinterpret_cast<const uint8_t *>(kept.constData()) + at);
+                differs = differs ||
+                          !std::equal(data, data + same,
+                                      reinterpret_cast<const uint8_t *>(kept.constData()) + at);
             }
             if (differs) {
                 state_.channel.running = 0;

@@ -21,7 +21,7 @@ struct DownloadPiece
 struct DownloadOutcome
 {
     bool stored = false;
-    QString partial;        // the partial file kept for --continue, if any
+    QString partial;          // the partial file kept for --continue, if any
     uint64_t continuedAt = 0; // bytes taken from a partial file
 };
 

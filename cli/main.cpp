@@ -45,7 +45,8 @@ void readWindowSettings(CliOptions &o)
         o.portIndex = port[3].unicode() - u'1';
     const int net = ini.readString(section, QStringLiteral("IdNet")).toInt();
     o.nets = {net >= 1 && net <= 250 ? net : 33};
-    const int item = ini.readString(section, QStringLiteral("IGetSize"), QStringLiteral("7")).toInt();
+    const int item =
+        ini.readString(section, QStringLiteral("IGetSize"), QStringLiteral("7")).toInt();
     o.portion = kPortionSizes[item >= 0 && item <= 7 ? item : 7];
     const QString phone = ini.readString(section, QStringLiteral("Phone"), QStringLiteral("?"));
     if (!phone.startsWith(u'?'))
@@ -153,7 +154,7 @@ private:
         QStringList lines;
         s_.channel.running = 1;
         const QString &c = o_.command;
-        const bool ok = c == QLatin1String("power")  ? power(r, lines)
+        const bool ok = c == QLatin1String("power")   ? power(r, lines)
                         : c == QLatin1String("clock") ? clock(r, lines)
                         : c == QLatin1String("info")  ? info(r, lines)
                         : c == QLatin1String("find")  ? find(r, lines)
@@ -200,8 +201,8 @@ private:
         JournalDateTime fields = o_.setTo;
         if (o_.setNow) {
             const QDateTime now = host_.localTime();
-            fields = {uint16_t(now.date().year()), uint8_t(now.date().month()),
-                      uint8_t(now.date().day()),   uint8_t(now.time().hour()),
+            fields = {uint16_t(now.date().year()),  uint8_t(now.date().month()),
+                      uint8_t(now.date().day()),    uint8_t(now.time().hour()),
                       uint8_t(now.time().minute()), uint8_t(now.time().second())};
         }
         CtlDateTime sent;
@@ -256,8 +257,8 @@ private:
 
     QString target(int net) const
     {
-        return QFileInfo(o_.outputFor(
-                             net, host_.localTime().toString(QStringLiteral("yyyyMMdd-HHmmss"))))
+        return QFileInfo(
+                   o_.outputFor(net, host_.localTime().toString(QStringLiteral("yyyyMMdd-HHmmss"))))
             .absoluteFilePath();
     }
 

@@ -23,7 +23,8 @@ const char *const kCliUsage =
     "  --net LIST         network numbers: 33, 3,7,33 or 1-250 (default: the window's)\n"
     "  --portion BYTES    portion: 16 .. 1024 (default: the window's)\n"
     "  --phone NUMBER     dial through the modem\n"
-    "  -o FILE            file; {net} and {date} are replaced (default j{net}.dat, flash{net}.bin)\n"
+    "  -o FILE            file; {net} and {date} are replaced (default j{net}.dat, "
+    "flash{net}.bin)\n"
     "  --continue         fetch only the rest of a broken journal download (FILE.part)\n"
     "  --size CHOICE      an image size other than 524288 or 589824: standard or reported\n"
     "  --force            replace existing files\n"
@@ -87,10 +88,10 @@ QString parseArguments(const QStringList &args, CliOptions &o)
     if (args.isEmpty())
         return QStringLiteral("no command given");
     o.command = args[0];
-    static const QStringList commands = {
-        QStringLiteral("ports"), QStringLiteral("scan"), QStringLiteral("info"),
-        QStringLiteral("power"), QStringLiteral("clock"), QStringLiteral("find"),
-        QStringLiteral("journal"), QStringLiteral("image")};
+    static const QStringList commands = {QStringLiteral("ports"),   QStringLiteral("scan"),
+                                         QStringLiteral("info"),    QStringLiteral("power"),
+                                         QStringLiteral("clock"),   QStringLiteral("find"),
+                                         QStringLiteral("journal"), QStringLiteral("image")};
     if (!commands.contains(o.command))
         return QStringLiteral("unknown command %1").arg(o.command);
     const bool find = o.command == QLatin1String("find");
@@ -148,7 +149,7 @@ QString parseArguments(const QStringList &args, CliOptions &o)
             if (!value(v) || (v != QLatin1String("standard") && v != QLatin1String("reported")))
                 return QStringLiteral("--size needs standard or reported");
             o.flashSize = v == QLatin1String("standard") ? FlashSizeChoice::Standard
-                                                          : FlashSizeChoice::Reported;
+                                                         : FlashSizeChoice::Reported;
         } else if (find && !keyGiven && !a.startsWith(u'-')) {
             keyGiven = true;
             if (a == QLatin1String("last")) {
@@ -156,7 +157,8 @@ QString parseArguments(const QStringList &args, CliOptions &o)
                 o.findStamp = {65535, 12, 31, 23, 59, 59};
                 o.findMilliseconds = 999;
             } else if (!parseDateTime(a, true, o.findStamp, o.findMilliseconds)) {
-                return QStringLiteral("find needs last or a date and time \"YYYY-MM-DD hh:mm:ss.mmm\"");
+                return QStringLiteral(
+                    "find needs last or a date and time \"YYYY-MM-DD hh:mm:ss.mmm\"");
             }
         } else {
             return QStringLiteral("unknown option %1").arg(a);
@@ -166,7 +168,8 @@ QString parseArguments(const QStringList &args, CliOptions &o)
         return QStringLiteral("find needs last or a date and time \"YYYY-MM-DD hh:mm:ss.mmm\"");
     if (o.command == QLatin1String("scan") && !netGiven)
         parseNets(QStringLiteral("1-250"), o.nets);
-    const bool toFiles = o.command == QLatin1String("journal") || o.command == QLatin1String("image");
+    const bool toFiles =
+        o.command == QLatin1String("journal") || o.command == QLatin1String("image");
     if (toFiles && o.nets.size() > 1 && !o.output.isEmpty() &&
         !o.output.contains(QLatin1String("{net}")))
         return QStringLiteral("-o needs {net} in the name for several network numbers");

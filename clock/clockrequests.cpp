@@ -60,8 +60,8 @@ RecordSearchOutcome searchRecord(ProgramState &state, const JournalDateTime &sta
     uint16_t count = 0;
     uint16_t dataOffset = 0;
     const QString operation = QStringLiteral("Поиск записи");
-    const int result = state.requests.RequestQuery(ObjRecordSearch, RecordStamp::kSize,
-                                                   keyBytes.data(), count, dataOffset, 1, operation);
+    const int result = state.requests.RequestQuery(
+        ObjRecordSearch, RecordStamp::kSize, keyBytes.data(), count, dataOffset, 1, operation);
     if (result != 0 || !state.requests.ReplyHoldsRecord(count, RecordStamp::kSize, 1, operation)) {
         outcome.resultText = QString::asprintf("%s  ОШИБКА ПОИСКА", keyText.constData());
         return outcome;

@@ -17,7 +17,8 @@ struct ProgramState;
 bool readControllerClock(ProgramState &state, CtlDateTime &clock);
 // Sends the date and time with the day of week of the date when it is a real
 // one; the request layer's result (0 when done). `sent` is what went out.
-int setControllerClock(ProgramState &state, const JournalDateTime &fields, CtlDateTime *sent = nullptr);
+int setControllerClock(ProgramState &state, const JournalDateTime &fields,
+                       CtlDateTime *sent = nullptr);
 
 // "dd.mm.yyyy,  hh:mm:ss,mmm"
 QString recordStampText(const JournalDateTime &t, unsigned milliseconds);

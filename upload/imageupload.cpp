@@ -36,8 +36,8 @@ bool confirmFlashSize(ProgramState &state, uint32_t &imageSize)
 {
     if (imageSize == kStandardFlashSize || imageSize == kAltFlashSize)
         return true;
-    const QString caption = QString::asprintf("%s: \"Запрос размера ПО\"",
-                                              qUtf8Printable(state.paths.programFileName));
+    const QString caption =
+        QString::asprintf("%s: \"Запрос размера ПО\"", qUtf8Printable(state.paths.programFileName));
     // clang-format off
     const QString text = QString::asprintf("Странный размер ПО = %lu\nПохоже на глюк старого контроллера!\n\nПопробовать стандартный размер=512 Кб?\n", ulong(imageSize));
     // clang-format on

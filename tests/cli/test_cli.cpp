@@ -1,12 +1,21 @@
 #include "tests/support/linerig.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <gtest/gtest.h>
+
+#include <csignal>
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace vestan::test {
 namespace {
@@ -17,6 +26,11 @@ struct CliRun
     QByteArray out;
     QByteArray err;
 };
+
+QJsonObject firstResult(const CliRun &run)
+{
+    return QJsonDocument::fromJson(run.out).array().first().toObject();
+}
 
 CliRun runCli(const LineRig &rig, const QStringList &arguments)
 {
@@ -103,21 +117,258 @@ TEST(Cli, ClockAndPowerAsJsonAndBadArgumentsAsOneLineAndUsage)
     const QJsonArray results = QJsonDocument::fromJson(power.out).array();
     ASSERT_EQ(results.size(), 2) << power.out.constData();
     EXPECT_TRUE(results[0].toObject().value(QStringLiteral("ok")).toBool());
-    EXPECT_TRUE(results[0].toObject().value(QStringLiteral("text")).toString().contains(
-        QStringLiteral("230")));
+    EXPECT_TRUE(results[0]
+                    .toObject()
+                    .value(QStringLiteral("text"))
+                    .toString()
+                    .contains(QStringLiteral("230")));
     EXPECT_FALSE(results[1].toObject().value(QStringLiteral("ok")).toBool());
 
-    const CliRun clock = runCli(rig, {QStringLiteral("clock"), QStringLiteral("--net"),
-                                      QStringLiteral("33")});
+    const CliRun clock =
+        runCli(rig, {QStringLiteral("clock"), QStringLiteral("--net"), QStringLiteral("33")});
     EXPECT_EQ(clock.exitCode, 0) << clock.err.constData();
     EXPECT_TRUE(clock.out.startsWith("33: ")) << clock.out.constData();
 
-    const CliRun bad = runCli(rig, {QStringLiteral("journal"), QStringLiteral("--net"),
-                                    QStringLiteral("0-300")});
+    const CliRun bad =
+        runCli(rig, {QStringLiteral("journal"), QStringLiteral("--net"), QStringLiteral("0-300")});
     EXPECT_EQ(bad.exitCode, 2);
     const QList<QByteArray> lines = bad.err.split('\n');
     EXPECT_TRUE(lines.value(0).startsWith("vestan-cli: --net")) << bad.err.constData();
     EXPECT_TRUE(lines.value(1).startsWith("usage: vestan-cli")) << bad.err.constData();
+}
+
+TEST(Cli, InfoClockFindAndImageAsTheWindowsPagesDoThem)
+{
+    LineRig rig(lineOfThree(false));
+    ASSERT_TRUE(rig.ready()) << qPrintable(rig.failure());
+    const CliRun info = runCli(rig, {QStringLiteral("info"), QStringLiteral("--net"),
+                                     QStringLiteral("7,8"), QStringLiteral("--json")});
+    EXPECT_EQ(info.exitCode, 1); // 8 is not on the line
+    const QJsonArray infos = QJsonDocument::fromJson(info.out).array();
+    ASSERT_EQ(infos.size(), 2) << info.out.constData();
+    const QJsonObject seven = infos[0].toObject();
+    EXPECT_TRUE(seven.value(QStringLiteral("handler"))
+                    .toString()
+                    .startsWith(QStringLiteral("Обработчик запросов по связи: Версия ")));
+    const QStringList summary = seven.value(QStringLiteral("summary")).toVariant().toStringList();
+    ASSERT_EQ(summary.size(), 11) << info.out.constData();
+    EXPECT_TRUE(summary[8].startsWith(QStringLiteral("   Число записей")));
+    const int records = summary[8].split(u' ', Qt::SkipEmptyParts).last().toInt();
+    EXPECT_FALSE(infos[1].toObject().value(QStringLiteral("ok")).toBool());
+
+    // The newest record is the last one the summary counts.
+    const CliRun last =
+        runCli(rig, {QStringLiteral("find"), QStringLiteral("last"), QStringLiteral("--net"),
+                     QStringLiteral("7"), QStringLiteral("--json")});
+    ASSERT_EQ(last.exitCode, 0) << last.err.constData();
+    EXPECT_EQ(firstResult(last).value(QStringLiteral("record")).toInt(), records);
+    const QString stamp = firstResult(last).value(QStringLiteral("stamp")).toString();
+    EXPECT_TRUE(firstResult(last)
+                    .value(QStringLiteral("text"))
+                    .toString()
+                    .startsWith(QStringLiteral("31.12.65535,  23:59:59,999 ->[Ok]-> ")));
+    // Searching for that stamp finds the same record.
+    const QStringList parts = stamp.split(QRegularExpression(QStringLiteral("[., :]+")));
+    ASSERT_EQ(parts.size(), 7) << qPrintable(stamp);
+    const QString key =
+        QStringLiteral("%1-%2-%3 %4:%5:%6.%7")
+            .arg(parts[2], parts[1], parts[0], parts[3], parts[4], parts[5], parts[6]);
+    const CliRun found = runCli(rig, {QStringLiteral("find"), key, QStringLiteral("--net"),
+                                      QStringLiteral("7"), QStringLiteral("--json")});
+    EXPECT_EQ(firstResult(found).value(QStringLiteral("record")).toInt(), records)
+        << found.out.constData();
+
+    const CliRun set = runCli(rig, {QStringLiteral("clock"), QStringLiteral("--set"),
+                                    QStringLiteral("2026-12-09 10:05:07"), QStringLiteral("--net"),
+                                    QStringLiteral("33"), QStringLiteral("--json")});
+    ASSERT_EQ(set.exitCode, 0) << set.err.constData();
+    EXPECT_EQ(firstResult(set).value(QStringLiteral("set")).toString(),
+              QStringLiteral("9.12.2026 (3-Среда),  10:05:07"));
+    const CliRun read = runCli(rig, {QStringLiteral("clock"), QStringLiteral("--net"),
+                                     QStringLiteral("33"), QStringLiteral("--json")});
+    EXPECT_TRUE(firstResult(read)
+                    .value(QStringLiteral("text"))
+                    .toString()
+                    .startsWith(QStringLiteral("9.12.2026 (3-Среда),  10:05:")))
+        << read.out.constData();
+
+    const QStringList image = {QStringLiteral("image"), QStringLiteral("--net"),
+                               QStringLiteral("3"), QStringLiteral("-o"),
+                               QStringLiteral("flash{net}.bin")};
+    const CliRun upload = runCli(rig, image);
+    ASSERT_EQ(upload.exitCode, 0) << upload.err.constData();
+    EXPECT_EQ(compareFiles(rig.path(QStringLiteral("flash3.bin")),
+                           rig.dumpFile(QStringLiteral("3/0900.bin"))),
+              QString());
+    EXPECT_EQ(runCli(rig, image).exitCode, 1); // no overwriting without --force
+}
+
+TEST(Cli, StrangeImageSizeIsReadOnlyAsTold)
+{
+    LineSetup setup;
+    setup.simArguments = {QStringLiteral("--flash-size"), QStringLiteral("1000")};
+    LineRig rig(setup);
+    ASSERT_TRUE(rig.ready()) << qPrintable(rig.failure());
+    const QStringList image = {QStringLiteral("image"), QStringLiteral("-o"),
+                               QStringLiteral("image.bin")};
+    const CliRun refused = runCli(rig, image);
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_TRUE(refused.err.contains("Странный размер ПО = 1000")) << refused.err.constData();
+    EXPECT_FALSE(QFileInfo::exists(rig.path(QStringLiteral("image.bin"))));
+    const CliRun reported =
+        runCli(rig, QStringList(image) << QStringLiteral("--size") << QStringLiteral("reported"));
+    ASSERT_EQ(reported.exitCode, 0) << reported.err.constData();
+    EXPECT_EQ(compareFiles(rig.path(QStringLiteral("image.bin")),
+                           rig.dumpFile(QStringLiteral("0900.bin"))),
+              QString());
+}
+
+// vestan-cli with its standard error on a pseudo-terminal: the child's pid
+// and the terminal's master side.
+struct TerminalRun
+{
+    pid_t pid = -1;
+    int master = -1;
+    QByteArray err;
+
+    ~TerminalRun()
+    {
+        if (pid > 0) {
+            ::kill(pid, SIGKILL);
+            ::waitpid(pid, nullptr, 0);
+        }
+        if (master >= 0)
+            ::close(master);
+    }
+    bool start(const LineRig &rig, const QStringList &arguments)
+    {
+        int slave = -1;
+        if (::openpty(&master, &slave, nullptr, nullptr, nullptr) != 0)
+            return false;
+        const QByteArray program =
+            QFile::encodeName(vestanBuildDir() + QStringLiteral("/bin/vestan-cli"));
+        const QByteArray dir = QFile::encodeName(rig.dir());
+        QList<QByteArray> args{program};
+        const QStringList all = QStringList(arguments)
+                                << QStringLiteral("--port") << QStringLiteral("COM2");
+        for (const QString &a : all)
+            args << a.toUtf8();
+        std::vector<char *> argv;
+        for (QByteArray &a : args)
+            argv.push_back(a.data());
+        argv.push_back(nullptr);
+        pid = ::fork();
+        if (pid == 0) {
+            ::dup2(slave, STDERR_FILENO);
+            const int null = ::open("/dev/null", O_RDWR);
+            ::dup2(null, STDOUT_FILENO);
+            ::dup2(null, STDIN_FILENO);
+            if (::chdir(dir.constData()) == 0)
+                ::execv(argv[0], argv.data());
+            ::_exit(127);
+        }
+        ::close(slave);
+        return pid > 0;
+    }
+    // Reads what came on the terminal until `done` holds or the time is up.
+    bool readUntil(const std::function<bool(const QByteArray &)> &done, int timeoutMs)
+    {
+        QElapsedTimer clock;
+        clock.start();
+        while (!done(err) && clock.elapsed() < timeoutMs) {
+            pollfd p{master, POLLIN, 0};
+            if (::poll(&p, 1, 100) > 0) {
+                char chunk[512];
+                const ssize_t n = ::read(master, chunk, sizeof chunk);
+                if (n <= 0)
+                    return false;
+                err.append(chunk, n);
+            }
+        }
+        return done(err);
+    }
+    int wait()
+    {
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        pid = -1;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+};
+
+// The bytes done of the last progress line "net: done / total bytes, ...".
+qint64 lastProgress(const QByteArray &err, qint64 &total)
+{
+    static const QRegularExpression line(QStringLiteral("(\\d+) / (\\d+) bytes"));
+    qint64 done = -1;
+    for (auto m = line.globalMatch(QString::fromUtf8(err)); m.hasNext();) {
+        const auto match = m.next();
+        done = match.captured(1).toLongLong();
+        total = match.captured(2).toLongLong();
+    }
+    return done;
+}
+
+TEST(Cli, InterruptedDownloadContinuesWithOnlyTheRest)
+{
+    LineSetup setup;
+    setup.simArguments = {QStringLiteral("--records"), QStringLiteral("500")};
+    setup.throughLineSim = true;
+    setup.lineArguments = {QStringLiteral("--baud"), QStringLiteral("38400")};
+    setup.baud = 38400;
+    LineRig rig(setup);
+    ASSERT_TRUE(rig.ready()) << qPrintable(rig.failure());
+    const QStringList journal = {QStringLiteral("journal"), QStringLiteral("--portion"),
+                                 QStringLiteral("256"), QStringLiteral("-o"),
+                                 QStringLiteral("j.dat")};
+
+    // Ctrl+C half-way: the progress line shows on the terminal, the run
+    // stops between portions and keeps what arrived.
+    TerminalRun first;
+    ASSERT_TRUE(first.start(rig, journal));
+    qint64 total = 0;
+    ASSERT_TRUE(first.readUntil(
+        [&](const QByteArray &err) { return lastProgress(err, total) * 2 > total; }, 60000))
+        << first.err.constData();
+    ::kill(first.pid, SIGINT);
+    first.readUntil([](const QByteArray &err) { return err.contains("--continue"); }, 20000);
+    EXPECT_EQ(first.wait(), 1) << first.err.constData();
+    EXPECT_TRUE(first.err.contains("B/s"));
+    const QString partial = rig.path(QStringLiteral("j.dat.part"));
+    const qint64 kept = QFileInfo(partial).size();
+    EXPECT_GT(kept * 2, total);
+    EXPECT_LT(kept, total);
+    EXPECT_FALSE(QFileInfo::exists(rig.path(QStringLiteral("j.dat"))));
+
+    // A partial file that is not what was recorded is refused and left alone.
+    QFile::copy(partial, rig.path(QStringLiteral("saved.part")));
+    {
+        QFile file(partial);
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        file.seek(300);
+        file.write("x");
+    }
+    const QStringList resume = QStringList(journal) << QStringLiteral("--continue");
+    const CliRun refused = runCli(rig, resume);
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_TRUE(refused.err.contains("not continued")) << refused.err.constData();
+    EXPECT_EQ(QFileInfo(partial).size(), kept);
+    QFile::remove(partial);
+    QFile::rename(rig.path(QStringLiteral("saved.part")), partial);
+
+    // Standard error is no terminal here: no progress line.
+    const CliRun second = runCli(rig, resume);
+    ASSERT_EQ(second.exitCode, 0) << second.err.constData();
+    EXPECT_FALSE(second.err.contains("B/s")) << second.err.constData();
+    EXPECT_EQ(compareFiles(rig.path(QStringLiteral("j.dat")),
+                           rig.dumpFile(QStringLiteral("journal.dat"))),
+              QString());
+    EXPECT_FALSE(QFileInfo::exists(partial));
+    // Both runs together moved the journal about once (and what the library
+    // had asked ahead, at most 5 KiB), not once and a half.
+    const qint64 moved = rig.stopLineSim().value(QStringLiteral("b_to_a.bytes_out"));
+    EXPECT_GT(moved, total);
+    EXPECT_LT(moved, total * 5 / 4) << "journal " << total << ", kept " << kept;
 }
 
 } // namespace
