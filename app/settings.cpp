@@ -1,10 +1,10 @@
 #include "app/settings.h"
 
 #include "app/programstate.h"
+#include "app/settingsvalues.h"
 #include "link/linktoolbar.h"
 #include "platform/guarded.h"
 #include "platform/inifile.h"
-#include "platform/numbers.h"
 #include "platform/settingslocation.h"
 
 #include <QComboBox>
@@ -16,20 +16,10 @@
 namespace vestan {
 namespace {
 
-const QString kSection = QStringLiteral("VestanApp");
-constexpr int kDefaultNetNumber = 33;
-constexpr int kDefaultSizeItem = 7;
-constexpr int kFileKeys = 10;
-
-QString fileKey(int i)
-{
-    return QString::asprintf("File%u", unsigned(i));
-}
-
 // Writes one key or raises the error that ends the saving at that key.
 void writeKey(IniFile &ini, const QString &key, const QString &value)
 {
-    if (!ini.writeString(kSection, key, value))
+    if (!ini.writeString(settingsSection(), key, value))
         throw VestanError(QString::asprintf(
             "Unable to write to %s", qUtf8Printable(QDir::toNativeSeparators(ini.fileName()))));
 }
@@ -65,39 +55,22 @@ void Settings::LoadSettings()
     state_.paths.programDir = QDir::toNativeSeparators(dir);
     state_.paths.programFileName = program.fileName();
 
-    const IniFile ini(settingsFilePath(programPath));
-
-    // Only "COM" and one more character names a port; COM1 .. COM4 are kept, any other
-    // single character falls back to COM2.
-    const QString comPort = ini.readString(kSection, QStringLiteral("ComPort"));
-    if (comPort.size() == 4 && comPort.startsWith(QStringLiteral("COM"))) {
-        const QChar digit = comPort.at(3);
-        channel.portIndex = (digit >= u'1' && digit <= u'4') ? digit.unicode() - u'1' : 1;
+    const SettingsValues v = readSettingsValues(settingsFilePath(programPath));
+    if (v.portNamed) {
+        channel.portIndex = v.portIndex;
         toolBar_.StTComName()->setText(QString::asprintf("COM%u", unsigned(channel.portIndex + 1)));
     }
-
-    const int32_t netNumber = parseLenientInt(ini.readString(kSection, QStringLiteral("IdNet")));
-    channel.netNumber = uint8_t(netNumber >= 1 && netNumber <= 250 ? netNumber : kDefaultNetNumber);
+    channel.netNumber = v.netNumber;
     toolBar_.EdIDNet()->setText(QString::asprintf("%u", unsigned(channel.netNumber)));
-
-    const QString sizeText = ini.readString(kSection, QStringLiteral("IGetSize"));
-    int sizeItem = sizeText.isEmpty() ? kDefaultSizeItem : parseLenientInt(sizeText);
-    if (sizeItem < 0 || sizeItem > kDefaultSizeItem)
-        sizeItem = kDefaultSizeItem;
-    toolBar_.CBoxSize()->setCurrentIndex(sizeItem);
-    session.portionSize = kPortionSizes[sizeItem];
-
-    const QString phone = ini.readString(kSection, QStringLiteral("Phone"), QStringLiteral("?"));
-    if (!phone.startsWith(u'?'))
-        session.phoneNumber = phone.left(kPhoneCapacity);
+    toolBar_.CBoxSize()->setCurrentIndex(v.sizeItem);
+    session.portionSize = v.portionSize();
+    if (v.phoneGiven)
+        session.phoneNumber = v.phoneNumber;
     toolBar_.EdPhone()->setText(session.phoneNumber);
 
     state_.recentFiles.clear();
-    for (int i = 0; i < kFileKeys; ++i) {
-        const QString name = ini.readString(kSection, fileKey(i));
-        if (!name.isEmpty())
-            state_.recentFiles.append(name);
-    }
+    for (const QString &name : v.recentFiles)
+        state_.recentFiles.append(name);
     if (state_.recentFiles.recentCount() > 0)
         state_.recentFiles.selectFirst();
 }
@@ -126,10 +99,10 @@ void Settings::SaveSettings()
         const QString name = state_.recentFiles.item(i);
         if (name.isEmpty())
             break;
-        writeKey(ini, fileKey(i), name);
+        writeKey(ini, settingsFileKey(i), name);
     }
-    for (; i < kFileKeys; ++i)
-        writeKey(ini, fileKey(i), QString());
+    for (; i < kSettingsFileKeys; ++i)
+        writeKey(ini, settingsFileKey(i), QString());
 }
 
 } // namespace vestan

@@ -3,6 +3,7 @@
 
 #include "app/programstate.h"
 #include "app/settings.h"
+#include "app/settingsvalues.h"
 #include "cli/clihost.h"
 #include "cli/download.h"
 #include "cli/options.h"
@@ -10,7 +11,6 @@
 #include "info/controllerinfo.h"
 #include "info/infotexts.h"
 #include "link/linkloader.h"
-#include "platform/inifile.h"
 #include "platform/terminal.h"
 #include "upload/imageupload.h"
 
@@ -37,20 +37,11 @@ void onInterrupt(int)
 void readWindowSettings(CliOptions &o)
 {
     const QString window = QCoreApplication::applicationDirPath() + QStringLiteral("/vestan");
-    const IniFile ini(Settings::settingsFilePath(window));
-    const QString section = QStringLiteral("VestanApp");
-    const QString port = ini.readString(section, QStringLiteral("ComPort"));
-    if (port.size() == 4 && port.startsWith(QStringLiteral("COM")) && port[3] >= u'1' &&
-        port[3] <= u'4')
-        o.portIndex = port[3].unicode() - u'1';
-    const int net = ini.readString(section, QStringLiteral("IdNet")).toInt();
-    o.nets = {net >= 1 && net <= 250 ? net : 33};
-    const int item =
-        ini.readString(section, QStringLiteral("IGetSize"), QStringLiteral("7")).toInt();
-    o.portion = kPortionSizes[item >= 0 && item <= 7 ? item : 7];
-    const QString phone = ini.readString(section, QStringLiteral("Phone"), QStringLiteral("?"));
-    if (!phone.startsWith(u'?'))
-        o.phone = phone.left(kPhoneCapacity);
+    const SettingsValues v = readSettingsValues(Settings::settingsFilePath(window));
+    o.portIndex = v.portIndex;
+    o.nets = {v.netNumber};
+    o.portion = v.portionSize();
+    o.phone = v.phoneNumber;
 }
 
 void print(const QString &text)

@@ -1,4 +1,5 @@
 #include "reallink.h"
+#include "tests/support/blockframe.h"
 
 #include <QFile>
 #include <dlfcn.h>
@@ -85,16 +86,7 @@ bool readObject(uint16_t code, uint32_t size, uint16_t portion, Bytes &out)
     Bytes reply;
     for (uint32_t offset = 0; offset < size;) {
         const auto length = uint16_t(std::min<uint32_t>(portion, size - offset));
-        const Bytes request = {kNet,
-                               3,
-                               uint8_t(code),
-                               uint8_t(code >> 8),
-                               uint8_t(length),
-                               uint8_t(length >> 8),
-                               uint8_t(offset),
-                               uint8_t(offset >> 8),
-                               uint8_t(offset >> 16),
-                               uint8_t(offset >> 24)};
+        const Bytes request = blockFrameHead(kNet, code, length, offset);
         if (linkRequest(request, reply) != 0 || reply.size() < 10)
             return false;
         const uint16_t count = uint16_t(reply[4] | (reply[5] << 8));

@@ -1,6 +1,7 @@
 #include "maker/trvclnk/linkerrors.h"
 #include "maker/trvclnk/requestexchange.h"
 #include "scriptedchannel.h"
+#include "tests/support/blockframe.h"
 
 #include <gtest/gtest.h>
 
@@ -18,16 +19,7 @@ const Bytes kBlockRequest = {0x21, 0x03, 0x01, 0x0B, 0x10, 0x00, 0x00, 0x08, 0x0
 
 Bytes blockReply(uint16_t count, uint32_t offset, uint8_t net = 0x21)
 {
-    Bytes r = {net,
-               0x03,
-               0x01,
-               0x0B,
-               uint8_t(count),
-               uint8_t(count >> 8),
-               uint8_t(offset),
-               uint8_t(offset >> 8),
-               uint8_t(offset >> 16),
-               uint8_t(offset >> 24)};
+    Bytes r = vestan::test::blockFrameHead(net, 0x0B01, count, offset);
     for (uint16_t i = 0; i < count; ++i)
         r.push_back(uint8_t(i * 7));
     return r;

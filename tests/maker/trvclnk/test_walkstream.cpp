@@ -3,6 +3,7 @@
 #include "maker/trvclnk/linkerrors.h"
 #include "maker/trvclnk/walkstream.h"
 #include "scriptedchannel.h"
+#include "tests/support/blockframe.h"
 
 #include <gtest/gtest.h>
 #include <set>
@@ -16,16 +17,7 @@ namespace {
 
 Bytes blockRead(uint16_t length, uint32_t offset)
 {
-    return {0x21,
-            0x03,
-            0x01,
-            0x0B,
-            uint8_t(length),
-            uint8_t(length >> 8),
-            uint8_t(offset),
-            uint8_t(offset >> 8),
-            uint8_t(offset >> 16),
-            uint8_t(offset >> 24)};
+    return vestan::test::blockFrameHead(0x21, 0x0B01, length, offset);
 }
 
 uint32_t u32At(const uint8_t *p)

@@ -1,5 +1,6 @@
 // The simulated controller's answers, without a line.
 
+#include "tests/support/blockframe.h"
 #include "tools/trvsim/controller.h"
 #include "tools/trvsim/lineserver.h"
 
@@ -33,16 +34,7 @@ SimOptions smallJournal()
 
 Bytes block(uint16_t code, uint16_t length, uint32_t offset)
 {
-    return {33,
-            3,
-            uint8_t(code),
-            uint8_t(code >> 8),
-            uint8_t(length),
-            uint8_t(length >> 8),
-            uint8_t(offset),
-            uint8_t(offset >> 8),
-            uint8_t(offset >> 16),
-            uint8_t(offset >> 24)};
+    return vestan::test::blockFrameHead(33, code, length, offset);
 }
 
 } // namespace
