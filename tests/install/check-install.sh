@@ -15,7 +15,7 @@ fail() {
   failed=1
 }
 
-for file in bin/vestan bin/trvsim bin/linesim \
+for file in bin/vestan bin/vestan-cli bin/trvsim bin/linesim \
     lib/vestan/trvCLNK.so lib/vestan/libtarvel.so \
     share/doc/vestan/user-guide.md \
     share/applications/org.vestan.Vestan.desktop \
@@ -23,7 +23,7 @@ for file in bin/vestan bin/trvsim bin/linesim \
     share/icons/hicolor/scalable/apps/vestan.svg; do
   [ -f "$prefix/$file" ] || fail "missing $file"
 done
-for tool in vestan trvsim linesim; do
+for tool in vestan vestan-cli trvsim linesim; do
   [ -x "$prefix/bin/$tool" ] || fail "bin/$tool is not executable"
 done
 # The libraries are private: nothing of them may land in bin/ or lib/ itself.
@@ -39,11 +39,15 @@ done
 
 # The installed program reaches its private libraries through its run path,
 # never through the build folder.
-runpath=$(readelf -d "$prefix/bin/vestan" | sed -n 's/.*(\(RUNPATH\|RPATH\)).*\[\(.*\)\]/\2/p')
-[ "$runpath" = '$ORIGIN/../lib/vestan' ] || fail "bin/vestan run path is '$runpath'"
-resolved=$(env -u LD_LIBRARY_PATH ldd "$prefix/bin/vestan" | sed -n 's/^\s*libtarvel\.so => \(\S*\).*/\1/p')
-[ "$(readlink -f "$resolved")" = "$(readlink -f "$prefix/lib/vestan/libtarvel.so")" ] ||
-  fail "bin/vestan loads libtarvel.so from '$resolved'"
+for program in vestan vestan-cli; do
+  runpath=$(readelf -d "$prefix/bin/$program" | sed -n 's/.*(\(RUNPATH\|RPATH\)).*\[\(.*\)\]/\2/p')
+  [ "$runpath" = '$ORIGIN/../lib/vestan' ] || fail "bin/$program run path is '$runpath'"
+  resolved=$(env -u LD_LIBRARY_PATH ldd "$prefix/bin/$program" | sed -n 's/^\s*libtarvel\.so => \(\S*\).*/\1/p')
+  [ "$(readlink -f "$resolved")" = "$(readlink -f "$prefix/lib/vestan/libtarvel.so")" ] ||
+    fail "bin/$program loads libtarvel.so from '$resolved'"
+done
+# The installed command line runs on the installed libraries.
+env -u LD_LIBRARY_PATH "$prefix/bin/vestan-cli" --help >/dev/null || fail "bin/vestan-cli --help"
 
 desktop-file-validate "$prefix/share/applications/org.vestan.Vestan.desktop" || fail "desktop entry"
 appstreamcli validate --no-net "$prefix/share/metainfo/org.vestan.Vestan.metainfo.xml" >/dev/null ||
