@@ -5,14 +5,18 @@
 
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QFontMetrics>
 #include <QFormLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSerialPortInfo>
 #include <QSpinBox>
 #include <QStandardItemModel>
+#include <QStyle>
 #include <QTreeView>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace vestan::trvclnk {
 namespace {
@@ -85,8 +89,19 @@ DeviceDialog::DeviceDialog(int port, const QList<DeviceEntry> &devices,
     device_->setModel(model);
     device_->setView(list);
     device_->setModelColumn(kPathColumn);
-    for (int column = 0; column < kColumns; ++column)
-        list->resizeColumnToContents(column);
+    // The list is as wide as its columns, not as the edit field: the ids and
+    // the rights mark would be cut off.
+    list->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    list->header()->setStretchLastSection(false);
+    const QFontMetrics metrics(list->font());
+    int width = 2 * list->frameWidth() + list->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    for (int column = 0; column < kColumns; ++column) {
+        int widest = 0;
+        for (int row = 0; row < model->rowCount(); ++row)
+            widest = std::max(widest, metrics.horizontalAdvance(model->item(row, column)->text()));
+        width += widest + 3 * metrics.averageCharWidth();
+    }
+    list->setMinimumWidth(width);
     device_->lineEdit()->setPlaceholderText(QStringLiteral("путь к устройству"));
 
     description_ = new QLabel(this);
@@ -131,6 +146,10 @@ void DeviceDialog::setChosenPort(int port)
 
 void DeviceDialog::setChosenDevice(const QString &path)
 {
+    // A listed port is also the list's current row, so the list opens on it.
+    const int row = device_->findText(path.trimmed());
+    if (row >= 0)
+        device_->setCurrentIndex(row);
     device_->setCurrentText(path);
 }
 
