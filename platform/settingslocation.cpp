@@ -20,7 +20,11 @@ bool takesNewFiles(const QString &folder)
 QString settingsLocation(const QString &beside)
 {
     const QFileInfo file(beside);
-    if (file.exists() || takesNewFiles(file.absolutePath()))
+    // Root started an installed program ("sudo vestan" for a port it may not
+    // open): a file it left in /usr/bin would stand in every user's way.
+    const bool portable = !isSystemFolder(file.absolutePath()) &&
+                          (file.exists() || takesNewFiles(file.absolutePath()));
+    if (portable)
         return beside;
     const QString folder = userSettingsFolder();
     if (folder.isEmpty())

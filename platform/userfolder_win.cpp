@@ -11,4 +11,9 @@ QString userSettingsFolder()
                           : QDir::fromNativeSeparators(base) + QStringLiteral("/Vestan");
 }
 
+bool isSystemFolder(const QString &)
+{
+    return false;
+}
+
 } // namespace vestan

@@ -336,8 +336,9 @@ TEST_F(SettingsTest, AProgramInAReadOnlyFolderKeepsItsSettingsInTheUsersFolder)
     const bool root = ::geteuid() == 0;
     ASSERT_EQ(::chmod(QFile::encodeName(dir.path()).constData(), 0755), 0);
     ASSERT_EQ(::chmod(QFile::encodeName(program).constData(), 0555), 0);
-    if (root)
+    if (root) {
         ASSERT_EQ(::chown(QFile::encodeName(home).constData(), 65534, 65534), 0);
+    }
     host.path = program + "/vestan";
     UserFolder user(home + "/.config");
 
@@ -368,6 +369,11 @@ TEST_F(SettingsTest, AProgramInAReadOnlyFolderKeepsItsSettingsInTheUsersFolder)
     EXPECT_TRUE(QFile::exists(home + "/.config/vestan/vestan.ini"));
     EXPECT_FALSE(QFile::exists(program + "/vestan.ini"));
     EXPECT_TRUE(host.errors.empty());
+
+    // Root may write /usr/bin, but a file left there would stand in every user's way.
+    EXPECT_EQ(Settings::settingsFilePath("/usr/bin/vestan"), home + "/.config/vestan/vestan.ini");
+    EXPECT_EQ(Settings::settingsFilePath("/usr/local/bin/vestan"),
+              home + "/.config/vestan/vestan.ini");
 }
 
 } // namespace
