@@ -1,5 +1,6 @@
 #include "tests/support/linerig.h"
 
+#include <QCryptographicHash>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -340,21 +341,36 @@ TEST(Cli, InterruptedDownloadContinuesWithOnlyTheRest)
     EXPECT_LT(kept, total);
     EXPECT_FALSE(QFileInfo::exists(rig.path(QStringLiteral("j.dat"))));
 
-    // A partial file that is not what was recorded is refused and left alone.
+    // A partial file whose journal header is not the controller's (as after
+    // the journal moved on) is refused and left alone.
+    const QString check = partial + QStringLiteral(".json");
     QFile::copy(partial, rig.path(QStringLiteral("saved.part")));
+    QFile::copy(check, rig.path(QStringLiteral("saved.json")));
     {
         QFile file(partial);
         ASSERT_TRUE(file.open(QIODevice::ReadWrite));
-        file.seek(300);
-        file.write("x");
+        QByteArray bytes = file.readAll();
+        bytes[100] = char(bytes[100] ^ 0x55);
+        file.seek(0);
+        file.write(bytes);
+        QFile checkFile(check);
+        ASSERT_TRUE(checkFile.open(QIODevice::ReadWrite));
+        QJsonObject c = QJsonDocument::fromJson(checkFile.readAll()).object();
+        c.insert(QStringLiteral("sha256"),
+                 QString::fromLatin1(
+                     QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex()));
+        checkFile.resize(0);
+        checkFile.write(QJsonDocument(c).toJson());
     }
     const QStringList resume = QStringList(journal) << QStringLiteral("--continue");
     const CliRun refused = runCli(rig, resume);
     EXPECT_EQ(refused.exitCode, 1);
-    EXPECT_TRUE(refused.err.contains("not continued")) << refused.err.constData();
+    EXPECT_TRUE(refused.err.contains("journal header")) << refused.err.constData();
     EXPECT_EQ(QFileInfo(partial).size(), kept);
     QFile::remove(partial);
+    QFile::remove(check);
     QFile::rename(rig.path(QStringLiteral("saved.part")), partial);
+    QFile::rename(rig.path(QStringLiteral("saved.json")), check);
 
     // Standard error is no terminal here: no progress line.
     const CliRun second = runCli(rig, resume);
