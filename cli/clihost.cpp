@@ -15,6 +15,7 @@ int CliHost::messageBox(const QString &caption, const QString &text, int style)
 {
     const int buttons = style & 0x0F;
     if (!quiet) {
+        endProgressLine();
         QString line = text;
         line.replace(u'\n', u' ');
         std::fprintf(stderr, "%s: %s\n", qUtf8Printable(caption), qUtf8Printable(line));
@@ -44,8 +45,16 @@ QString CliHost::programPath() const
     return QCoreApplication::applicationFilePath();
 }
 
+void CliHost::endProgressLine()
+{
+    if (progressShown)
+        std::fputc('\n', stderr);
+    progressShown = false;
+}
+
 void CliHost::showError(const QString &text)
 {
+    endProgressLine();
     std::fprintf(stderr, "%s\n", qUtf8Printable(text));
 }
 

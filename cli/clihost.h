@@ -27,6 +27,10 @@ public:
     int questionAnswer = kIdNo;
     // Messages are kept quiet while scanning a line.
     bool quiet = false;
+    // A progress line without its end stands on standard error: a message
+    // starts on a line of its own.
+    bool progressShown = false;
+    void endProgressLine();
 
 private:
     QElapsedTimer clock_;

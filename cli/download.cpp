@@ -106,6 +106,7 @@ void CliDownload::progress(int net, uint64_t done, uint64_t total, uint64_t fetc
     std::fprintf(stderr, "\r%d: %llu / %llu bytes, %.0f B/s, %.0f s left   ", net,
                  (unsigned long long)done, (unsigned long long)total, rate,
                  rate > 0 ? (total - done) / rate : 0.0);
+    host_.progressShown = true;
 }
 
 DownloadOutcome CliDownload::run(int net, const QString &target, const QList<DownloadPiece> &pieces)
@@ -182,8 +183,7 @@ DownloadOutcome CliDownload::run(int net, const QString &target, const QList<Dow
         error = readPortions(state_, p.object, p.size, p.operation, hooks, from).error;
         start += p.size;
     }
-    if (terminal)
-        std::fprintf(stderr, "\n");
+    host_.endProgressLine();
     temp.CloseTempFile();
     const bool complete = written && error == 0 && !differs && done == total;
     if (complete) {

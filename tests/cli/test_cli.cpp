@@ -37,6 +37,10 @@ CliRun runCli(const LineRig &rig, const QStringList &arguments)
 {
     QProcess cli;
     cli.setWorkingDirectory(rig.dir());
+    // Every rig its own temporary transfer file: the tests run side by side.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("TMPDIR"), rig.dir());
+    cli.setProcessEnvironment(environment);
     cli.start(vestanBuildDir() + QStringLiteral("/bin/vestan-cli"),
               QStringList(arguments) << QStringLiteral("--port") << QStringLiteral("COM2"));
     CliRun run;
@@ -260,6 +264,7 @@ struct TerminalRun
         argv.push_back(nullptr);
         pid = ::fork();
         if (pid == 0) {
+            ::setenv("TMPDIR", dir.constData(), 1);
             ::dup2(slave, STDERR_FILENO);
             const int null = ::open("/dev/null", O_RDWR);
             ::dup2(null, STDOUT_FILENO);
