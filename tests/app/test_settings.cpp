@@ -341,7 +341,6 @@ TEST_F(SettingsTest, AProgramInAReadOnlyFolderKeepsItsSettingsInTheUsersFolder)
     EXPECT_EQ(kept, 0);
     EXPECT_TRUE(QFile::exists(home + "/.config/vestan/vestan.ini"));
     EXPECT_FALSE(QFile::exists(program + "/vestan.ini"));
-    EXPECT_TRUE(host.errors.empty());
 
     // Root may write /usr/bin, but a file left there would stand in every user's way.
     EXPECT_EQ(Settings::settingsFilePath("/usr/bin/vestan"), home + "/.config/vestan/vestan.ini");

@@ -6,9 +6,8 @@
 
 namespace vestan::test {
 
-// Runs `act` as a user with no rights beyond its own: as root, which may open
-// and write anything, in a child as "nobody"; otherwise here. Gives act's
-// result (0 .. 255), or -1 when the child did not end normally.
+// Runs `act` here, or as root (which may open and write anything) in a child
+// as "nobody". Gives act's result (0 .. 255), -1 when the child did not end.
 inline int asPlainUser(const std::function<int()> &act)
 {
     constexpr uid_t kNobody = 65534;
