@@ -28,6 +28,8 @@ int CliHost::messageBox(const QString &caption, const QString &text, int style)
 void CliHost::processEvents()
 {
     QCoreApplication::processEvents();
+    if (onEvents)
+        onEvents();
 }
 
 void CliHost::sleepMs(int milliseconds)

@@ -3,6 +3,7 @@
 #include "platform/host.h"
 
 #include <QElapsedTimer>
+#include <functional>
 
 namespace vestan {
 
@@ -31,6 +32,9 @@ public:
     // starts on a line of its own.
     bool progressShown = false;
     void endProgressLine();
+    // Runs wherever the window would process its messages: between portions
+    // and between the attempts of a request, where a stop takes effect.
+    std::function<void()> onEvents;
 
 private:
     QElapsedTimer clock_;

@@ -175,8 +175,6 @@ DownloadOutcome CliDownload::run(int net, const QString &target, const QList<Dow
             }
             write(data, count);
             fetched += count;
-            if (interrupted_)
-                state_.channel.running = 0;
             if (terminal)
                 progress(net, done, total, fetched);
         };

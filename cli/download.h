@@ -2,7 +2,6 @@
 
 #include <QList>
 #include <QString>
-#include <csignal>
 #include <cstdint>
 
 namespace vestan {
@@ -35,9 +34,7 @@ struct DownloadOutcome
 class CliDownload
 {
 public:
-    CliDownload(ProgramState &state, CliHost &host, volatile std::sig_atomic_t &interrupted)
-        : state_(state), host_(host), interrupted_(interrupted)
-    {}
+    CliDownload(ProgramState &state, CliHost &host) : state_(state), host_(host) {}
 
     bool force = false;
     bool resumable = false;
@@ -56,7 +53,6 @@ private:
 
     ProgramState &state_;
     CliHost &host_;
-    volatile std::sig_atomic_t &interrupted_;
     uint32_t startTick_ = 0;
 };
 

@@ -256,7 +256,7 @@ private:
     bool store(int net, const QList<DownloadPiece> &pieces, bool resumable, QJsonObject &r,
                QStringList &lines, const QString &sizes)
     {
-        CliDownload download(s_, host_, interrupted);
+        CliDownload download(s_, host_);
         download.force = o_.force;
         download.resumable = resumable;
         download.resume = o_.resume;
@@ -346,6 +346,11 @@ int main(int argc, char **argv)
     std::signal(SIGTERM, onInterrupt);
     CliHost host;
     ProgramState state(host);
+    // Ctrl+C acts as the window's stop button.
+    host.onEvents = [&state] {
+        if (interrupted)
+            state.channel.running = 0;
+    };
     const QFileInfo program(host.programPath());
     state.paths.programDir = QDir::toNativeSeparators(program.absolutePath() + u'/');
     state.paths.programFileName = program.fileName();
