@@ -11,6 +11,7 @@
 #include "info/controllerinfo.h"
 #include "info/infotexts.h"
 #include "link/linkloader.h"
+#include "platform/serialports.h"
 #include "platform/terminal.h"
 #include "upload/imageupload.h"
 
@@ -20,7 +21,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSerialPortInfo>
 #include <csignal>
 #include <cstdio>
 
@@ -86,10 +86,10 @@ private:
     int ports()
     {
         QJsonArray list;
-        for (const QSerialPortInfo &p : QSerialPortInfo::availablePorts()) {
-            list.append(p.systemLocation());
+        for (const SerialPortEntry &p : serialPorts()) {
+            list.append(p.path);
             if (!o_.json)
-                print(p.systemLocation() + QStringLiteral("  ") + p.description());
+                print(p.path + QStringLiteral("  ") + p.description);
         }
         if (o_.json)
             print(QString::fromUtf8(QJsonDocument(list).toJson(QJsonDocument::Compact)));

@@ -19,6 +19,52 @@ function(vestan_system_sources var)
     set(${var} ${kept} PARENT_SCOPE)
 endfunction()
 
+# The Windows build has no SVG support: every SVG picture of a resource file
+# is rendered to PNG at build time (rsvg-convert, at its own size) and kept
+# under its old resource name, so the code loads it unchanged (Qt's image
+# reader goes by the content when no reader claims the suffix).
+function(vestan_windows_pictures out)
+    if(NOT WIN32)
+        set(${out} ${ARGN} PARENT_SCOPE)
+        return()
+    endif()
+    find_program(VESTAN_RSVG_CONVERT rsvg-convert REQUIRED)
+    set(kept)
+    foreach(file ${ARGN})
+        if(NOT file MATCHES "\\.qrc$")
+            list(APPEND kept ${file})
+            continue()
+        endif()
+        get_filename_component(dir ${file} DIRECTORY)
+        get_filename_component(qrcName ${file} NAME)
+        file(RELATIVE_PATH rel ${PROJECT_SOURCE_DIR} ${dir})
+        set(outDir ${CMAKE_BINARY_DIR}/pictures/${rel})
+        file(READ ${file} text)
+        string(REGEX MATCHALL "<file>[^<]+</file>" entries "${text}")
+        set(pngs)
+        foreach(entry ${entries})
+            string(REGEX REPLACE "</?file>" "" name "${entry}")
+            if(name MATCHES "\\.svg$")
+                set(png ${outDir}/${name}.png)
+                get_filename_component(pngDir ${png} DIRECTORY)
+                add_custom_command(OUTPUT ${png}
+                    COMMAND ${CMAKE_COMMAND} -E make_directory ${pngDir}
+                    COMMAND ${VESTAN_RSVG_CONVERT} -o ${png} ${dir}/${name}
+                    DEPENDS ${dir}/${name} VERBATIM)
+                list(APPEND pngs ${png})
+                string(REPLACE "${entry}" "<file alias=\"${name}\">${png}</file>" text "${text}")
+            else()
+                string(REPLACE "${entry}" "<file alias=\"${name}\">${dir}/${name}</file>" text "${text}")
+            endif()
+        endforeach()
+        file(CONFIGURE OUTPUT ${outDir}/${qrcName} CONTENT "${text}" @ONLY)
+        set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${file})
+        set_source_files_properties(${outDir}/${qrcName} PROPERTIES OBJECT_DEPENDS "${pngs}")
+        list(APPEND kept ${outDir}/${qrcName} ${pngs})
+    endforeach()
+    set(${out} ${kept} PARENT_SCOPE)
+endfunction()
+
 # vestan_subsystem(NAME DEPENDS ...): a static library of every .cpp/.h/.qrc in
 # the calling folder, so that adding a source file needs no CMake change.
 function(vestan_subsystem name)
@@ -28,6 +74,7 @@ function(vestan_subsystem name)
         ${CMAKE_CURRENT_SOURCE_DIR}/*.h
         ${CMAKE_CURRENT_SOURCE_DIR}/*.qrc)
     vestan_system_sources(sources)
+    vestan_windows_pictures(sources ${sources})
     set(compiled ${sources})
     list(FILTER compiled INCLUDE REGEX "\\.(cpp|qrc)$")
     if(NOT compiled)
@@ -46,15 +93,32 @@ endfunction()
 # program of every test_*.cpp in the calling folder, registered with ctest
 # case by case; PROPERTIES are added to every case (LABELS, TIMEOUT ...).
 function(vestan_test_folder name)
-    cmake_parse_arguments(ARG "" "" "DEPENDS;PROPERTIES" ${ARGN})
+    cmake_parse_arguments(ARG "" "" "DEPENDS;PROPERTIES;LINUX_LINE" ${ARGN})
     file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp
         ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+    # LINUX_LINE: files that need trvsim or linesim on a pseudo-terminal,
+    # which only Linux has; tools/windows/check.sh runs the Windows build
+    # against them from outside instead.
+    if(WIN32)
+        foreach(file ${ARG_LINUX_LINE})
+            list(REMOVE_ITEM sources ${CMAKE_CURRENT_SOURCE_DIR}/${file})
+            message(STATUS "${name}: ${file} not built for Windows (needs a Linux pseudo-terminal)")
+        endforeach()
+    endif()
     if(NOT sources)
         return()
     endif()
     add_executable(${name} ${sources})
     target_link_libraries(${name} PRIVATE vestan_test_main vestan_test_support ${ARG_DEPENDS})
     set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+    if(CMAKE_CROSSCOMPILING)
+        # Under an emulator a start costs a second or more: one ctest per
+        # program, not one per case.
+        add_test(NAME ${name} COMMAND ${name} WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+        set_tests_properties(${name} PROPERTIES ${ARG_PROPERTIES}
+            ENVIRONMENT "VESTAN_BUILD_DIR=${CMAKE_BINARY_DIR}")
+        return()
+    endif()
     gtest_discover_tests(${name}
         WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/tests
         # The extra properties go first: the ENVIRONMENT list reaches ctest

@@ -1,33 +1,10 @@
 #include "platform/dynlib.h"
 
-#ifdef _WIN32
-#include <windows.h>
-#else
 #include <QFile>
+#include <QFileInfo>
 #include <dlfcn.h>
-#endif
 
 namespace vestan::dynlib {
-
-#ifdef _WIN32
-
-Handle load(const QString &path)
-{
-    if (path.isEmpty())
-        return nullptr;
-    // No "cannot load" dialog boxes from the system: a bad place is just not found.
-    const UINT previousMode = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
-    HMODULE module = LoadLibraryW(reinterpret_cast<const wchar_t *>(path.utf16()));
-    SetErrorMode(previousMode);
-    return module;
-}
-
-Symbol resolve(Handle library, const char *name)
-{
-    return reinterpret_cast<Symbol>(GetProcAddress(static_cast<HMODULE>(library), name));
-}
-
-#else
 
 Handle load(const QString &path)
 {
@@ -42,6 +19,12 @@ Symbol resolve(Handle library, const char *name)
     return reinterpret_cast<Symbol>(dlsym(library, name));
 }
 
-#endif
+QString modulePath(const void *address)
+{
+    Dl_info info{};
+    if (dladdr(address, &info) == 0 || info.dli_fname == nullptr)
+        return QString();
+    return QFileInfo(QFile::decodeName(info.dli_fname)).absoluteFilePath();
+}
 
 } // namespace vestan::dynlib

@@ -17,6 +17,9 @@ using Symbol = void (*)();
 Handle load(const QString &path);
 // nullptr when the library has no entry point of that name.
 Symbol resolve(Handle library, const char *name);
+// The full path of the loaded library or program that holds this code
+// address (a function of its own); empty when the system cannot tell.
+QString modulePath(const void *address);
 
 } // namespace dynlib
 } // namespace vestan

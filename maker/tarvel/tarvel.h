@@ -42,7 +42,13 @@ static_assert(kFileName + kFileNameSize <= std::size_t(kJournalHeaderRecordSize)
 
 // The two entry points are the library's whole interface; everything else in
 // it is hidden.
+#if defined(_WIN32) && defined(TARVEL_BUILDING)
+#define TARVEL_EXPORT __declspec(dllexport)
+#elif defined(_WIN32)
+#define TARVEL_EXPORT __declspec(dllimport)
+#else
 #define TARVEL_EXPORT __attribute__((visibility("default")))
+#endif
 
 extern "C" {
 

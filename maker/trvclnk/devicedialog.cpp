@@ -2,6 +2,7 @@
 
 #include "maker/trvclnk/portsettings.h"
 #include "platform/deviceaccess.h"
+#include "platform/serialports.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -10,7 +11,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QSerialPortInfo>
 #include <QSpinBox>
 #include <QStandardItemModel>
 #include <QStyle>
@@ -34,23 +34,16 @@ enum Column
     kColumns
 };
 
-QString hex4(quint16 id)
-{
-    return QStringLiteral("%1").arg(id, 4, 16, QLatin1Char('0'));
-}
-
 } // namespace
 
 QList<DeviceEntry> availableDevices()
 {
     QList<DeviceEntry> out;
-    for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts()) {
+    for (const SerialPortEntry &port : serialPorts()) {
         DeviceEntry entry;
-        entry.path = info.systemLocation();
-        entry.description = info.description();
-        if (info.hasVendorIdentifier() && info.hasProductIdentifier())
-            entry.usbIds = QStringLiteral("USB ") + hex4(info.vendorIdentifier()) + u':' +
-                           hex4(info.productIdentifier());
+        entry.path = port.path;
+        entry.description = port.description;
+        entry.usbIds = port.usbIds;
         entry.mayOpen = mayOpenDevice(entry.path);
         out.append(entry);
     }

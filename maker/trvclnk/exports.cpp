@@ -9,7 +9,11 @@
 #include <QMessageBox>
 #include <cstdint>
 
+#ifdef _WIN32
+#define TRVCLNK_EXPORT extern "C" __declspec(dllexport)
+#else
 #define TRVCLNK_EXPORT extern "C" __attribute__((visibility("default")))
+#endif
 
 using namespace vestan::trvclnk;
 

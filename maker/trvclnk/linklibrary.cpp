@@ -5,24 +5,24 @@
 #include "maker/trvclnk/requestexchange.h"
 #include "maker/trvclnk/setupdialog.h"
 #include "maker/trvclnk/statisticsdialog.h"
+#include "platform/dynlib.h"
 #include "platform/settingslocation.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <cstring>
-#include <dlfcn.h>
 
 namespace vestan::trvclnk {
 namespace {
 
 QString besideThisLibrary(const QString &fileName)
 {
-    Dl_info info{};
-    if (dladdr(reinterpret_cast<void *>(&besideThisLibrary), &info) == 0 ||
-        info.dli_fname == nullptr)
+    const QString library = dynlib::modulePath(reinterpret_cast<const void *>(&besideThisLibrary));
+    if (library.isEmpty())
         return fileName;
-    return QFileInfo(QString::fromLocal8Bit(info.dli_fname)).absolutePath() + u'/' + fileName;
+    return QDir::toNativeSeparators(QFileInfo(library).absolutePath() + u'/' + fileName);
 }
 
 void reportWriteFailure(const QString &path)

@@ -1,5 +1,7 @@
 #include "maker/trvclnk/portsettings.h"
 
+#include "platform/serialports.h"
+
 #include <algorithm>
 #include <optional>
 
@@ -56,7 +58,7 @@ bool isValidPort(int port)
 PortSettings defaultPortSettings(int port)
 {
     PortSettings settings;
-    settings.device = QStringLiteral("/dev/ttyS%1").arg(port);
+    settings.device = defaultSerialDevice(port);
     return settings;
 }
 

@@ -15,7 +15,7 @@ inline constexpr int kPortCount = 256; // COM1 .. COM256
 // trvCLNK.ini (n = port index + 1).
 struct PortSettings
 {
-    QString device;             // Device: a path; default /dev/ttyS<port index>
+    QString device;             // Device: a path; default /dev/ttyS<port index> or \\.\COM<n>
     uint32_t baud = 115200;     // Baud
     int dataBits = 8;           // DataBits: 5 .. 8
     char parity = 'N';          // Parity: N, E, O, M, S

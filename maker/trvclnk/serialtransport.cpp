@@ -8,6 +8,11 @@
 #include <algorithm>
 
 namespace vestan::trvclnk {
+
+struct SerialTransport::Port : QSerialPort
+{
+};
+
 namespace {
 
 QSerialPort::Parity toQtParity(char parity)
@@ -64,7 +69,7 @@ bool SerialTransport::open(const PortSettings &settings)
     close();
     error_.clear();
     openFailure_ = kOk;
-    port_ = std::make_unique<QSerialPort>();
+    port_ = std::make_unique<Port>();
     port_->setPortName(settings.device);
     if (!port_->open(QIODevice::ReadWrite)) {
         error_ = port_->errorString();

@@ -7,12 +7,11 @@
 #include <QString>
 #include <memory>
 
-class QSerialPort;
-
 namespace vestan::trvclnk {
 
-// The serial device in Qt SerialPort's blocking mode: no event loop needed,
-// so it works with or without an application object in the host program.
+// The serial device in blocking mode (Qt SerialPort's on Linux, the system's
+// communications calls on Windows): no event loop needed, so it works with or
+// without an application object in the host program.
 class SerialTransport : public ByteChannel
 {
 public:
@@ -38,7 +37,8 @@ private:
     bool applySettings(const PortSettings &settings);
     Status failed();
 
-    std::unique_ptr<QSerialPort> port_;
+    struct Port; // the open device, as each system has it
+    std::unique_ptr<Port> port_;
     QElapsedTimer clock_;
     QString error_;
     int32_t openFailure_ = 0;

@@ -292,6 +292,7 @@ TEST_F(Download, FailedCopyAsksWhetherToDeleteTheJournal)
 
 TEST_F(Download, FailedWriteReadsOnButAsksNothing)
 {
+    VESTAN_NEEDS_LINUX_FILES();
     serve(3000, 0);
     {
         FileSizeLimit limit(1500);

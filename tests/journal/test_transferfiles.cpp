@@ -6,9 +6,6 @@
 #include "journal/filedialogs.h"
 #include "tests/journal/transferrig.h"
 
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace vestan::test {
 namespace {
@@ -123,6 +120,7 @@ TEST_F(CopyOrMove, ExistingTargetReplacedOnYes)
 
 TEST_F(CopyOrMove, FailedCopyKeepsTheOldTargetAndLeavesNothingBehind)
 {
+    VESTAN_NEEDS_LINUX_FILES();
     const QByteArray bytes = patternBytes(300000, 2);
     ASSERT_TRUE(writeFile(target("src"), bytes));
     ASSERT_TRUE(writeFile(target("dst"), "old journal"));
@@ -167,37 +165,28 @@ TEST_F(CopyOrMove, MoveOntoExistingFileFailsAfterYes)
 // any folder, so as root the copy runs in a child as "nobody").
 TEST_F(CopyOrMove, WritableTargetInAFolderThatRefusesNewFilesIsWrittenInPlace)
 {
+    VESTAN_NEEDS_LINUX_FILES();
     const QString folder = target("locked");
     ASSERT_TRUE(QDir().mkpath(folder));
     const QString dst = folder + QStringLiteral("/dst");
     ASSERT_TRUE(writeFile(target("src"), "journal"));
     ASSERT_TRUE(writeFile(dst, "old"));
-    const bool root = ::geteuid() == 0;
-    const QByteArray dstName = QFile::encodeName(dst);
-    ASSERT_EQ(::chmod(QFile::encodeName(dir.path()).constData(), 0755), 0);
-    ASSERT_EQ(::chmod(QFile::encodeName(target("src")).constData(), 0644), 0);
-    ASSERT_EQ(::chmod(QFile::encodeName(folder).constData(), root ? 0755 : 0555), 0);
+    const bool root = userId() == 0;
+    ASSERT_TRUE(setFileMode(dir.path(), 0755));
+    ASSERT_TRUE(setFileMode(target("src"), 0644));
+    ASSERT_TRUE(setFileMode(folder, root ? 0755 : 0555));
     if (root)
-        ASSERT_EQ(::chown(dstName.constData(), 65534, 65534), 0);
+        ASSERT_TRUE(giveToNobody(dst));
     host.answers = {kIdYes};
 
     bool copied = false;
     if (root) {
-        const pid_t child = ::fork();
-        ASSERT_GE(child, 0);
-        if (child == 0) {
-            const bool ok = ::setgid(65534) == 0 && ::setuid(65534) == 0 &&
-                            CopyOrMoveFile(state, kCopyFile, target("src"), dst);
-            ::_exit(ok ? 0 : 1);
-        }
-        int status = 0;
-        ASSERT_EQ(::waitpid(child, &status, 0), child);
-        copied = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+        copied = asNobody([&] { return CopyOrMoveFile(state, kCopyFile, target("src"), dst); });
         host.answers.clear(); // the child answered the question
     } else {
         copied = CopyOrMoveFile(state, kCopyFile, target("src"), dst);
     }
-    ::chmod(QFile::encodeName(folder).constData(), 0755);
+    setFileMode(folder, 0755);
     EXPECT_TRUE(copied);
     EXPECT_EQ(readAll(dst), "journal");
     EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{"dst"});
@@ -227,13 +216,11 @@ using TempFileTest = TransferRig;
 
 TEST_F(TempFileTest, CreatedOwnerOnlyInTheTemporaryDirectory)
 {
+    VESTAN_NEEDS_LINUX_FILES();
     state.tempFile.CreateTempFile();
     ASSERT_TRUE(state.tempFile.isRegistered());
     EXPECT_EQ(state.tempFile.TempFileName(), tempName());
-    struct stat st
-    {};
-    ASSERT_EQ(::stat(QFile::encodeName(tempName()).constData(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    EXPECT_EQ(fileMode(tempName()) & 0777, 0600u);
     const uint8_t bytes[] = {1, 2, 3};
     EXPECT_TRUE(state.tempFile.WriteTempFile(bytes, 3));
     state.tempFile.CloseTempFile();
@@ -255,6 +242,7 @@ TEST_F(TempFileTest, ExtensionReplacedOrAppended)
 
 TEST_F(TempFileTest, PlantedLinkIsNotFollowed)
 {
+    VESTAN_NEEDS_LINUX_FILES();
     ASSERT_TRUE(writeFile(target("victim"), "precious"));
     ASSERT_TRUE(QFile::link(target("victim"), tempName()));
     state.tempFile.CreateTempFile();
@@ -269,10 +257,11 @@ TEST_F(TempFileTest, PlantedLinkIsNotFollowed)
 
 TEST_F(TempFileTest, AnotherUsersFileIsNotTakenOver)
 {
-    if (::geteuid() != 0)
+    VESTAN_NEEDS_LINUX_FILES();
+    if (userId() != 0)
         GTEST_SKIP() << "needs to hand a file to another user";
     ASSERT_TRUE(writeFile(tempName(), "theirs"));
-    ASSERT_EQ(::chown(QFile::encodeName(tempName()).constData(), 65534, 65534), 0);
+    ASSERT_TRUE(giveToNobody(tempName()));
     state.tempFile.CreateTempFile();
     EXPECT_FALSE(state.tempFile.isRegistered());
     EXPECT_EQ(host.boxes.size(), 1u);
@@ -310,12 +299,10 @@ TEST_F(TempFileTest, FileInUseByAnotherTransferIsRefused)
 
 TEST_F(TempFileTest, TheUsersDirectoryIsPrivateAndNeverALink)
 {
-    const QString own = tmpDir() + QStringLiteral("/vestan-%1").arg(::geteuid());
+    VESTAN_NEEDS_LINUX_FILES();
+    const QString own = tmpDir() + QStringLiteral("/vestan-%1").arg(userId());
     ASSERT_EQ(userTempDirectory(), own);
-    struct stat st
-    {};
-    ASSERT_EQ(::lstat(QFile::encodeName(own).constData(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0700u);
+    EXPECT_EQ(fileMode(own) & 0777, 0700u);
 
     // Planted in its place, a link to a directory everyone may enter is not used.
     ASSERT_TRUE(QDir(own).removeRecursively());
@@ -328,6 +315,7 @@ TEST_F(TempFileTest, TheUsersDirectoryIsPrivateAndNeverALink)
 
 TEST_F(TempFileTest, FailedWriteStopsAllFurtherWritesWithOneMessage)
 {
+    VESTAN_NEEDS_LINUX_FILES();
     state.tempFile.CreateTempFile();
     ASSERT_TRUE(state.tempFile.isRegistered());
     const QByteArray portion = patternBytes(1024, 3);

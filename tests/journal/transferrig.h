@@ -9,6 +9,7 @@
 #include "journal/progresspanel.h"
 #include "tests/support/fakelink.h"
 #include "tests/support/scriptedhost.h"
+#include "tests/support/testsystem.h"
 
 #include <QByteArray>
 #include <QComboBox>
@@ -19,7 +20,6 @@
 #include <QTemporaryDir>
 #include <csignal>
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <vector>
 
 namespace vestan::test {
@@ -34,32 +34,6 @@ public:
 
 private:
     LinkChannel &channel_;
-};
-
-// Lowers the largest file this process may write, so that a write or copy
-// fails part-way as on a full disk.
-class FileSizeLimit
-{
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        previousSignal_ = std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &previous_);
-        rlimit limit = previous_;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &previous_);
-        std::signal(SIGXFSZ, previousSignal_);
-    }
-    FileSizeLimit(const FileSizeLimit &) = delete;
-    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
-
-private:
-    rlimit previous_{};
-    void (*previousSignal_)(int) = nullptr;
 };
 
 inline QByteArray patternBytes(int size, int seed)

@@ -1,12 +1,12 @@
 #include "app/programstate.h"
 #include "link/linkloader.h"
 #include "tests/support/scriptedhost.h"
+#include "tests/support/testsystem.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
-#include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <optional>
 
@@ -43,18 +43,13 @@ private:
 // The file a bound entry point lives in, and its exported name.
 QString fileOf(const void *address)
 {
-    Dl_info info{};
-    if (dladdr(address, &info) == 0 || info.dli_fname == nullptr)
-        return QString();
-    return QFileInfo(QFile::decodeName(info.dli_fname)).canonicalFilePath();
+    const QString path = dynlib::modulePath(address);
+    return path.isEmpty() ? QString() : QFileInfo(path).canonicalFilePath();
 }
 
 QString symbolOf(const void *address)
 {
-    Dl_info info{};
-    if (dladdr(address, &info) == 0 || info.dli_sname == nullptr)
-        return QString();
-    return QString::fromLatin1(info.dli_sname);
+    return test::exportedNameOf(address);
 }
 
 std::vector<const void *> places(const LinkApi &api)
@@ -274,7 +269,7 @@ TEST_F(LinkLoader, EveryEntryPointLandsInItsOwnPlace)
     const auto bound = places(api_);
     for (int i = 0; i < kLinkEntryPointCount; ++i)
         EXPECT_EQ(symbolOf(bound[i]), kEntryNames[i]) << i;
-    EXPECT_EQ(dlsym(handle_, "_trv_about"), bound[11]);
+    EXPECT_EQ(dynlib::resolve(handle_, "_trv_about"), bound[11]);
 }
 
 TEST_F(LinkLoader, MissingSetEventGivesElevenAndNamesIt)

@@ -4,11 +4,10 @@
 #include "maker/tarvel/journalformat.h"
 #include "maker/tarvel/journallayout.h"
 #include "maker/tarvel/tarvel.h"
+#include "tests/support/testsystem.h"
 
 #include <gtest/gtest.h>
 
-#include <sys/mman.h>
-#include <unistd.h>
 
 #include <cstring>
 #include <set>
@@ -43,16 +42,15 @@ class GuardedBytes
 public:
     explicit GuardedBytes(const std::vector<uint8_t> &bytes)
     {
-        page_ = std::size_t(sysconf(_SC_PAGESIZE));
+        page_ = vestan::test::pageSize();
         span_ = ((bytes.size() + page_ - 1) / page_ + 1) * page_;
-        base_ = static_cast<uint8_t *>(
-            mmap(nullptr, span_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
-        EXPECT_NE(base_, MAP_FAILED);
-        mprotect(base_ + span_ - page_, page_, PROT_NONE);
+        base_ = vestan::test::allocatePages(span_);
+        EXPECT_NE(base_, nullptr);
+        vestan::test::protectPage(base_ + span_ - page_);
         data_ = base_ + span_ - page_ - bytes.size();
         std::memcpy(data_, bytes.data(), bytes.size());
     }
-    ~GuardedBytes() { munmap(base_, span_); }
+    ~GuardedBytes() { vestan::test::freePages(base_, span_); }
     GuardedBytes(const GuardedBytes &) = delete;
     GuardedBytes &operator=(const GuardedBytes &) = delete;
 

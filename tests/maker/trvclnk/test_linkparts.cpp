@@ -10,7 +10,9 @@
 #include "maker/trvclnk/setupdialog.h"
 #include "maker/trvclnk/statisticsdialog.h"
 #include "platform/codepage.h"
+#include "platform/serialports.h"
 #include "scriptedchannel.h"
+#include "tests/support/testsystem.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -23,8 +25,6 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 using namespace vestan;
 using namespace vestan::trvclnk;
@@ -110,13 +110,13 @@ TEST(LinkSettingsFile, MissingFileGivesTheDefaultsOfThePort)
     QTemporaryDir dir;
     const LinkSettingsFile file(dir.filePath(QStringLiteral("trvCLNK.ini")));
     const PortSettings com2 = file.read(1);
-    EXPECT_EQ(com2.device, QStringLiteral("/dev/ttyS1"));
+    EXPECT_EQ(com2.device, vestan::defaultSerialDevice(1));
     EXPECT_EQ(com2.baud, 115200u);
     EXPECT_EQ(com2.dataBits, 8);
     EXPECT_EQ(com2.parity, 'N');
     EXPECT_EQ(com2.stopBits, 1);
     EXPECT_EQ(com2.dial, 'T');
-    EXPECT_EQ(file.read(0).device, QStringLiteral("/dev/ttyS0"));
+    EXPECT_EQ(file.read(0).device, vestan::defaultSerialDevice(0));
     EXPECT_EQ(sectionName(1), QStringLiteral("COM2"));
 }
 
@@ -193,11 +193,12 @@ TEST(LinkSettingsFile, RefusesEmptyDevicesBadPortsAndUnwritableFiles)
     EXPECT_FALSE(file.storeDevice(-1, QStringLiteral("/dev/ttyS0")));
     EXPECT_FALSE(file.storeDevice(kPortCount, QStringLiteral("/dev/ttyS0")));
     EXPECT_FALSE(QFile::exists(file.path()));
-    if (::geteuid() == 0)
+    VESTAN_NEEDS_LINUX_FILES();
+    if (vestan::test::userId() == 0)
         GTEST_SKIP() << "root writes into read-only directories";
-    ASSERT_EQ(::chmod(QFile::encodeName(dir.path()).constData(), 0500), 0);
+    ASSERT_TRUE(vestan::test::setFileMode(dir.path(), 0500));
     EXPECT_FALSE(file.storeDevice(1, QStringLiteral("/dev/ttyS0")));
-    ::chmod(QFile::encodeName(dir.path()).constData(), 0700);
+    vestan::test::setFileMode(dir.path(), 0700);
 }
 
 TEST(LinkSettingsFile, UnwritablePathIsRefused)

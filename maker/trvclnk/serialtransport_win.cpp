@@ -1,0 +1,244 @@
+#include "maker/trvclnk/serialtransport.h"
+
+#include "maker/trvclnk/linkerrors.h"
+
+#include <algorithm>
+#include <windows.h>
+
+namespace vestan::trvclnk {
+
+struct SerialTransport::Port
+{
+    HANDLE handle = INVALID_HANDLE_VALUE;
+    // The time-outs last given to the system, so that a read or write with
+    // the same wait as the one before needs no further call.
+    COMMTIMEOUTS timeouts{};
+    bool timeoutsSet = false;
+};
+
+namespace {
+
+QString systemMessage(DWORD code)
+{
+    wchar_t *text = nullptr;
+    const DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                            FORMAT_MESSAGE_IGNORE_INSERTS,
+                                        nullptr, code, 0, reinterpret_cast<wchar_t *>(&text), 0,
+                                        nullptr);
+    QString message = length > 0 ? QString::fromWCharArray(text, int(length)).trimmed()
+                                 : QStringLiteral("system error %1").arg(code);
+    if (text != nullptr)
+        LocalFree(text);
+    return message;
+}
+
+// COM10 and above open only in the device namespace; COM1..COM9 work either way.
+QString devicePath(const QString &device)
+{
+    if (device.startsWith(QStringLiteral("\\\\")))
+        return device;
+    return QStringLiteral("\\\\.\\") + device;
+}
+
+BYTE toParity(char parity)
+{
+    switch (parity) {
+    case 'E':
+        return EVENPARITY;
+    case 'O':
+        return ODDPARITY;
+    case 'M':
+        return MARKPARITY;
+    case 'S':
+        return SPACEPARITY;
+    default:
+        return NOPARITY;
+    }
+}
+
+DWORD clampedWait(int timeoutMs)
+{
+    // MAXDWORD has a meaning of its own to the system.
+    return DWORD(std::clamp(timeoutMs, 0, 0x7FFFFFFF));
+}
+
+} // namespace
+
+SerialTransport::SerialTransport()
+{
+    clock_.start();
+}
+
+SerialTransport::~SerialTransport()
+{
+    close();
+}
+
+bool SerialTransport::open(const PortSettings &settings)
+{
+    close();
+    error_.clear();
+    openFailure_ = kOk;
+    const QString path = devicePath(settings.device);
+    HANDLE handle = CreateFileW(reinterpret_cast<const wchar_t *>(path.utf16()),
+                                GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        const DWORD code = GetLastError();
+        error_ = systemMessage(code);
+        // A port that another program has open answers "access denied".
+        openFailure_ = code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND
+                           ? kErrNoDevice
+                       : code == ERROR_ACCESS_DENIED || code == ERROR_SHARING_VIOLATION
+                           ? kErrDeviceBusy
+                           : kErrOpenFailed;
+        return false;
+    }
+    port_ = std::make_unique<Port>();
+    port_->handle = handle;
+    if (!applySettings(settings)) {
+        error_ = systemMessage(GetLastError());
+        openFailure_ = kErrOpenFailed;
+        close();
+        return false;
+    }
+    PurgeComm(handle, PURGE_RXABORT | PURGE_RXCLEAR | PURGE_TXABORT | PURGE_TXCLEAR);
+    return true;
+}
+
+bool SerialTransport::applySettings(const PortSettings &settings)
+{
+    DCB dcb{};
+    dcb.DCBlength = sizeof(dcb);
+    if (!GetCommState(port_->handle, &dcb))
+        return false;
+    dcb.BaudRate = settings.baud;
+    dcb.ByteSize = BYTE(settings.dataBits);
+    dcb.Parity = toParity(settings.parity);
+    dcb.StopBits = settings.stopBits == 2 ? TWOSTOPBITS : ONESTOPBIT;
+    dcb.fBinary = TRUE;
+    dcb.fParity = dcb.Parity != NOPARITY;
+    // No flow control of either kind; DTR and RTS up, as a modem expects.
+    dcb.fOutxCtsFlow = FALSE;
+    dcb.fOutxDsrFlow = FALSE;
+    dcb.fDtrControl = DTR_CONTROL_ENABLE;
+    dcb.fRtsControl = RTS_CONTROL_ENABLE;
+    dcb.fDsrSensitivity = FALSE;
+    dcb.fOutX = FALSE;
+    dcb.fInX = FALSE;
+    dcb.fErrorChar = FALSE;
+    dcb.fNull = FALSE;
+    dcb.fAbortOnError = FALSE;
+    return SetCommState(port_->handle, &dcb) != 0;
+}
+
+void SerialTransport::close()
+{
+    if (port_) {
+        if (port_->handle != INVALID_HANDLE_VALUE)
+            CloseHandle(port_->handle);
+        port_.reset();
+    }
+}
+
+bool SerialTransport::isOpen() const
+{
+    return port_ && port_->handle != INVALID_HANDLE_VALUE;
+}
+
+ByteChannel::Status SerialTransport::failed()
+{
+    error_ = systemMessage(GetLastError());
+    return Status::Failed;
+}
+
+// Reads: bytes already there come back at once, else the first that
+// arrives within the wait, else nothing after it (the system's rule for an
+// interval and a multiplier of MAXDWORD). A wait of 0 only takes what is there.
+static COMMTIMEOUTS timeoutsFor(int readWaitMs, int writeWaitMs)
+{
+    COMMTIMEOUTS t{};
+    const DWORD readWait = clampedWait(readWaitMs);
+    t.ReadIntervalTimeout = MAXDWORD;
+    t.ReadTotalTimeoutMultiplier = readWait > 0 ? MAXDWORD : 0;
+    t.ReadTotalTimeoutConstant = readWait;
+    t.WriteTotalTimeoutMultiplier = 0;
+    // 0 would mean no limit at all for a write.
+    t.WriteTotalTimeoutConstant = std::max<DWORD>(clampedWait(writeWaitMs), 1);
+    return t;
+}
+
+static bool setTimeouts(HANDLE handle, COMMTIMEOUTS &current, bool &set, const COMMTIMEOUTS &wanted)
+{
+    if (set && current.ReadTotalTimeoutConstant == wanted.ReadTotalTimeoutConstant &&
+        current.ReadTotalTimeoutMultiplier == wanted.ReadTotalTimeoutMultiplier &&
+        current.WriteTotalTimeoutConstant == wanted.WriteTotalTimeoutConstant)
+        return true;
+    COMMTIMEOUTS copy = wanted;
+    if (!SetCommTimeouts(handle, &copy))
+        return false;
+    current = wanted;
+    set = true;
+    return true;
+}
+
+ByteChannel::Status SerialTransport::write(const uint8_t *data, size_t size, int timeoutMs)
+{
+    if (!isOpen())
+        return Status::Failed;
+    const int64_t deadline = nowMs() + timeoutMs;
+    size_t done = 0;
+    while (done < size) {
+        const int64_t left = deadline - nowMs();
+        if (left <= 0)
+            return Status::TimedOut;
+        const int readWait = port_->timeoutsSet ? int(port_->timeouts.ReadTotalTimeoutConstant) : 0;
+        if (!setTimeouts(port_->handle, port_->timeouts, port_->timeoutsSet,
+                         timeoutsFor(readWait, int(left))))
+            return failed();
+        DWORD written = 0;
+        const DWORD chunk = DWORD(std::min<size_t>(size - done, 1 << 20));
+        if (!WriteFile(port_->handle, data + done, chunk, &written, nullptr))
+            return failed();
+        done += written;
+    }
+    return Status::Ok;
+}
+
+ByteChannel::Status SerialTransport::read(uint8_t *buffer, size_t capacity, int timeoutMs,
+                                          size_t &received)
+{
+    received = 0;
+    if (!isOpen())
+        return Status::Failed;
+    const int writeWait = port_->timeoutsSet ? int(port_->timeouts.WriteTotalTimeoutConstant) : 1000;
+    if (!setTimeouts(port_->handle, port_->timeouts, port_->timeoutsSet,
+                     timeoutsFor(std::max(timeoutMs, 0), writeWait)))
+        return failed();
+    DWORD n = 0;
+    const DWORD chunk = DWORD(std::min<size_t>(capacity, 1 << 20));
+    if (!ReadFile(port_->handle, buffer, chunk, &n, nullptr))
+        return failed();
+    if (n == 0)
+        return Status::TimedOut;
+    received = size_t(n);
+    return Status::Ok;
+}
+
+void SerialTransport::discardInput()
+{
+    if (isOpen())
+        PurgeComm(port_->handle, PURGE_RXABORT | PURGE_RXCLEAR);
+}
+
+int64_t SerialTransport::nowMs() const
+{
+    return clock_.elapsed();
+}
+
+void SerialTransport::pauseMs(int ms)
+{
+    if (ms > 0)
+        Sleep(DWORD(ms));
+}
+
+} // namespace vestan::trvclnk

@@ -1,0 +1,54 @@
+#pragma once
+
+// What the tests need of the system that Linux and Windows give differently.
+
+#include <QString>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <gtest/gtest.h>
+
+namespace vestan::test {
+
+// Why a check cannot be made on this system (file modes, other users, the
+// file size limit, symbolic links, root), or nullptr where it can.
+const char *withoutLinuxFiles();
+
+unsigned userId();
+bool setFileMode(const QString &path, unsigned mode);
+unsigned fileMode(const QString &path); // the permission bits, never following a link
+bool giveToNobody(const QString &path);  // root only: the file becomes another user's
+// Root only: runs work in a child process as that other user; its result.
+bool asNobody(const std::function<bool()> &work);
+
+// Lowers the largest file this process may write, so that a write or copy
+// fails part-way as on a full disk. Windows has no such limit: see
+// withoutLinuxFiles().
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(uint64_t bytes);
+    ~FileSizeLimit();
+    FileSizeLimit(const FileSizeLimit &) = delete;
+    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
+
+private:
+    uint64_t previous_ = 0;
+    void (*previousSignal_)(int) = nullptr;
+};
+
+// The exported name of the entry point at this address; empty when none.
+QString exportedNameOf(const void *address);
+
+// Memory of whole pages; protectPage makes one page inaccessible.
+std::size_t pageSize();
+uint8_t *allocatePages(std::size_t span);
+void protectPage(uint8_t *page);
+void freePages(uint8_t *base, std::size_t span);
+
+} // namespace vestan::test
+
+// Skips the rest of a test where the system lacks what it checks.
+#define VESTAN_NEEDS_LINUX_FILES()                                                                 \
+    if (const char *vestanWhy = ::vestan::test::withoutLinuxFiles())                               \
+    GTEST_SKIP() << vestanWhy

@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the Windows cross build and its Wine tests
+# need, only those that are missing. Needs root for apt-get.
+set -euo pipefail
+packages=(mingw-w64 wine64 nsis librsvg2-bin ccache xz-utils fonts-dejavu-core)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+if [ "$(id -u)" -ne 0 ]; then
+  echo "windows setup: missing ${missing[*]}; run $0 as root (sudo)" >&2
+  exit 1
+fi
+echo "windows setup: installing ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -qq
+apt-get install -y -qq --no-install-recommends "${missing[@]}"
