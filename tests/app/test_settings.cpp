@@ -3,7 +3,7 @@
 #include "link/linktoolbar.h"
 #include "platform/guarded.h"
 #include "tests/support/fakelink.h"
-#include "tests/support/plainuser.h"
+#include "tests/support/testsystem.h"
 #include "tests/support/scriptedhost.h"
 
 #include <QComboBox>
@@ -14,7 +14,6 @@
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <gmock/gmock.h>
-#include <sys/stat.h>
 
 namespace vestan {
 namespace {
@@ -318,12 +317,13 @@ TEST_F(SettingsTest, AFolderThatCannotBeMadeIsReportedWithTheFullPath)
 // folder, made at the first save, and come back at the next start.
 TEST_F(SettingsTest, AProgramInAReadOnlyFolderKeepsItsSettingsInTheUsersFolder)
 {
+    VESTAN_NEEDS_LINUX_FILES();
     const QString program = dir.filePath("usr/bin");
     const QString home = dir.filePath("home");
     ASSERT_TRUE(QDir().mkpath(program) && QDir().mkpath(home));
-    ASSERT_EQ(::chmod(QFile::encodeName(dir.path()).constData(), 0755), 0);
-    ASSERT_EQ(::chmod(QFile::encodeName(program).constData(), 0555), 0);
-    ASSERT_EQ(::chmod(QFile::encodeName(home).constData(), 0777), 0);
+    ASSERT_TRUE(test::setFileMode(dir.path(), 0755));
+    ASSERT_TRUE(test::setFileMode(program, 0555));
+    ASSERT_TRUE(test::setFileMode(home, 0777));
     host.path = program + "/vestan";
     const auto user = userFolder(home + "/.config");
 
@@ -337,7 +337,7 @@ TEST_F(SettingsTest, AProgramInAReadOnlyFolderKeepsItsSettingsInTheUsersFolder)
         settings.LoadSettings(); // the next start
         return state.channel.netNumber == 77 && state.channel.portIndex == 2 ? 0 : 1;
     });
-    ::chmod(QFile::encodeName(program).constData(), 0755);
+    test::setFileMode(program, 0755);
     EXPECT_EQ(kept, 0);
     EXPECT_TRUE(QFile::exists(home + "/.config/vestan/vestan.ini"));
     EXPECT_FALSE(QFile::exists(program + "/vestan.ini"));

@@ -40,17 +40,18 @@ bool giveToNobody(const QString &path)
     return ::chown(QFile::encodeName(path).constData(), 65534, 65534) == 0;
 }
 
-bool asNobody(const std::function<bool()> &work)
+int asPlainUser(const std::function<int()> &act)
 {
+    constexpr uid_t kNobody = 65534;
+    if (::geteuid() != 0)
+        return act();
     const pid_t child = ::fork();
     if (child < 0)
-        return false;
-    if (child == 0) {
-        const bool ok = ::setgid(65534) == 0 && ::setuid(65534) == 0 && work();
-        ::_exit(ok ? 0 : 1);
-    }
+        return -1;
+    if (child == 0)
+        ::_exit(::setgid(kNobody) == 0 && ::setuid(kNobody) == 0 ? act() & 0xff : 0xff);
     int status = 0;
-    return ::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    return ::waitpid(child, &status, 0) == child && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 FileSizeLimit::FileSizeLimit(uint64_t bytes)

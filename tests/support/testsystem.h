@@ -18,8 +18,9 @@ unsigned userId();
 bool setFileMode(const QString &path, unsigned mode);
 unsigned fileMode(const QString &path); // the permission bits, never following a link
 bool giveToNobody(const QString &path);  // root only: the file becomes another user's
-// Root only: runs work in a child process as that other user; its result.
-bool asNobody(const std::function<bool()> &work);
+// Runs `act` here, or as root (which may open and write anything) in a child
+// as "nobody". Gives act's result (0 .. 255), -1 when the child did not end.
+int asPlainUser(const std::function<int()> &act);
 
 // Lowers the largest file this process may write, so that a write or copy
 // fails part-way as on a full disk. Windows has no such limit: see

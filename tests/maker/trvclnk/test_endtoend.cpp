@@ -2,7 +2,7 @@
 
 #include "platform/codepage.h"
 #include "reallink.h"
-#include "tests/support/plainuser.h"
+#include "tests/support/testsystem.h"
 
 #include <QApplication>
 #include <QComboBox>
