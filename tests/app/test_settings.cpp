@@ -3,8 +3,8 @@
 #include "link/linktoolbar.h"
 #include "platform/guarded.h"
 #include "tests/support/fakelink.h"
-#include "tests/support/testsystem.h"
 #include "tests/support/scriptedhost.h"
+#include "tests/support/testsystem.h"
 
 #include <QComboBox>
 #include <QDir>
