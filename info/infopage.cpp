@@ -49,7 +49,10 @@ InfoReadoutControls InfoPage::buildControls()
     c.memo->setLineWrapMode(QPlainTextEdit::NoWrap);
     c.memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     // The summary lines are aligned by blanks.
-    c.memo->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    // The hint keeps the fallback fixed-pitch where the system's fixed font is missing.
+    QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    fixed.setStyleHint(QFont::TypeWriter);
+    c.memo->setFont(fixed);
 
     auto *powerRow = new QHBoxLayout;
     powerRow->addWidget(btnU_);

@@ -1,5 +1,7 @@
 #include "platform/inifile.h"
 
+#include <QStringDecoder>
+
 #include "platform/codepage.h"
 
 #include <QFile>
@@ -47,6 +49,12 @@ struct Location
 QString decode(const QByteArray &bytes)
 {
 #ifdef _WIN32
+    // A file written by the Linux build is UTF-8; Cyrillic in code page 1251
+    // is practically never valid UTF-8, so valid UTF-8 is read as such.
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString asUtf8 = utf8.decode(bytes);
+    if (!utf8.hasError())
+        return asUtf8;
     return fromCp1251(std::string_view(bytes.constData(), size_t(bytes.size())));
 #else
     return QString::fromUtf8(bytes);

@@ -2,6 +2,7 @@
 
 #include "journal/progresspanel.h"
 #include "platform/guarded.h"
+#include "tests/support/testsystem.h"
 
 #include <QAbstractButton>
 #include <QDir>
@@ -36,11 +37,11 @@ int32_t throwingAbout(const char *, const char *, const char *, const char *)
 class TempDirOverride
 {
 public:
-    explicit TempDirOverride(const QString &dir) : old_(qgetenv("TMPDIR"))
+    explicit TempDirOverride(const QString &dir) : old_(qgetenv(test::tempVariable()))
     {
-        qputenv("TMPDIR", QFile::encodeName(dir));
+        qputenv(test::tempVariable(), QFile::encodeName(dir));
     }
-    ~TempDirOverride() { qputenv("TMPDIR", old_); }
+    ~TempDirOverride() { qputenv(test::tempVariable(), old_); }
 
 private:
     QByteArray old_;
@@ -378,7 +379,7 @@ TEST(Ending, AnUnwritableSettingsFileEndsThatRunAtTheWrite)
 
     clickExit(rig);
     ASSERT_EQ(rig.host.errors.size(), 1u);
-    EXPECT_EQ(rig.host.errors[0], QStringLiteral("Unable to write to ") + rig.settingsPath());
+    EXPECT_EQ(rig.host.errors[0], QStringLiteral("Unable to write to ") + QDir::toNativeSeparators(rig.settingsPath()));
     EXPECT_EQ(rig.fake.callsNamed("_trvCL_fClose").size(), 1u); // before the write
     EXPECT_TRUE(rig.state->tempFile.isRegistered());
     EXPECT_TRUE(rig.window->isVisible());

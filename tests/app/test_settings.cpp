@@ -9,6 +9,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QScopeGuard>
@@ -67,11 +68,11 @@ const QByteArray kEmptyFiles = "File0=\nFile1=\nFile2=\nFile3=\nFile4=\nFile5=\n
 
 TEST(SettingsFileName, ExtensionReplacedOrAppended)
 {
-    EXPECT_EQ(Settings::settingsFileName("/opt/tools/Prog.exe"), "/opt/tools/Prog.ini");
-    EXPECT_EQ(Settings::settingsFileName("/opt/vestan/bin/vestan"), "/opt/vestan/bin/vestan.ini");
-    EXPECT_EQ(Settings::settingsFileName("/opt/v.1/vestan"), "/opt/v.1/vestan.ini");
-    EXPECT_EQ(Settings::settingsFileName("/opt/.vestan"), "/opt/.vestan.ini");
-    EXPECT_EQ(Settings::settingsFileName("/opt/vestan.tar.gz"), "/opt/vestan.tar.ini");
+    EXPECT_EQ(Settings::settingsFileName("/opt/tools/Prog.exe"), QFileInfo("/opt/tools/Prog.ini").absoluteFilePath());
+    EXPECT_EQ(Settings::settingsFileName("/opt/vestan/bin/vestan"), QFileInfo("/opt/vestan/bin/vestan.ini").absoluteFilePath());
+    EXPECT_EQ(Settings::settingsFileName("/opt/v.1/vestan"), QFileInfo("/opt/v.1/vestan.ini").absoluteFilePath());
+    EXPECT_EQ(Settings::settingsFileName("/opt/.vestan"), QFileInfo("/opt/.vestan.ini").absoluteFilePath());
+    EXPECT_EQ(Settings::settingsFileName("/opt/vestan.tar.gz"), QFileInfo("/opt/vestan.tar.ini").absoluteFilePath());
 }
 
 TEST_F(SettingsTest, WithoutAFileTheDefaultsHoldAndTheFileIsCreated)
@@ -84,12 +85,13 @@ TEST_F(SettingsTest, WithoutAFileTheDefaultsHoldAndTheFileIsCreated)
     EXPECT_EQ(state.session.portionSize, 1024);
     EXPECT_EQ(state.session.phoneNumber, "");
     EXPECT_EQ(state.recentFiles.recentCount(), 0);
-    EXPECT_EQ(state.paths.programDir, dir.path() + "/");
+    EXPECT_EQ(state.paths.programDir, QDir::toNativeSeparators(dir.path() + "/"));
     EXPECT_EQ(state.paths.programFileName, "vestan");
     EXPECT_EQ(bar.StTComName()->text(), "COM2  [5555555]"); // no ComPort: label untouched
 
     settings.SaveSettings();
-    EXPECT_EQ(ini(), "[VestanApp]\nComPort=COM2\nIdNet=33\nIGetSize=7\nPhone=\"\"\n" + kEmptyFiles);
+    EXPECT_EQ(ini(), test::onDisk("[VestanApp]\nComPort=COM2\nIdNet=33\nIGetSize=7\nPhone=\"\"\n" +
+                                  kEmptyFiles));
 }
 
 struct PortCase
@@ -124,7 +126,7 @@ TEST_F(SettingsTest, APortFromCom5UpIsWrittenButReadsBackAsCom2)
     state.session.rememberedPort = 6;
     state.channel.portIndex = 2; // chosen, never opened: not what is remembered
     settings.SaveSettings();
-    EXPECT_TRUE(ini().contains("ComPort=COM7\n"));
+    EXPECT_TRUE(ini().contains(test::onDisk("ComPort=COM7\n")));
     settings.LoadSettings();
     EXPECT_EQ(state.channel.portIndex, 1);
 }
@@ -175,7 +177,7 @@ TEST_F(SettingsTest, NoSelectedPortionSizeIsWrittenAsZero)
 {
     bar.CBoxSize()->setCurrentIndex(-1);
     settings.SaveSettings();
-    EXPECT_TRUE(ini().contains("IGetSize=0\n"));
+    EXPECT_TRUE(ini().contains(test::onDisk("IGetSize=0\n")));
 }
 
 TEST_F(SettingsTest, PhoneIsCutTo48AndAnEmptyOneSurvives)
@@ -209,7 +211,7 @@ TEST_F(SettingsTest, PhoneRoundTripsInQuotes)
     // The field as shown is saved, a pasted line break inside it taken out.
     bar.EdPhone()->setText("8 (495)\r\n 123");
     settings.SaveSettings();
-    EXPECT_TRUE(ini().contains("Phone=\"8 (495) 123\"\n"));
+    EXPECT_TRUE(ini().contains(test::onDisk("Phone=\"8 (495) 123\"\n")));
     state.session.phoneNumber.clear();
     settings.LoadSettings();
     EXPECT_EQ(state.session.phoneNumber, "8 (495) 123");
@@ -255,7 +257,7 @@ TEST_F(SettingsTest, WritingTwiceWritesTheSameValues)
     const QByteArray first = ini();
     settings.SaveSettings();
     EXPECT_EQ(ini(), first);
-    EXPECT_TRUE(first.contains("File0=/j/x.dat\nFile1=\n"));
+    EXPECT_TRUE(first.contains(test::onDisk("File0=/j/x.dat\nFile1=\n")));
 }
 
 TEST_F(SettingsTest, OtherLinesOfTheFileStayAsTheyWere)
@@ -280,7 +282,7 @@ TEST_F(SettingsTest, AnUnwritableFileIsReportedOnceWithItsPathAndLosesNothing)
     EXPECT_THROW(settings.SaveSettings(), VestanError);
     guarded(host, [this] { settings.SaveSettings(); })();
     ASSERT_EQ(host.errors.size(), 1u);
-    EXPECT_EQ(host.errors[0], "Unable to write to " + iniPath());
+    EXPECT_EQ(host.errors[0], "Unable to write to " + QDir::toNativeSeparators(iniPath()));
     EXPECT_EQ(ini(), before);
     EXPECT_EQ(host.boxes.size(), 0u);
 }
@@ -288,11 +290,11 @@ TEST_F(SettingsTest, AnUnwritableFileIsReportedOnceWithItsPathAndLosesNothing)
 // $XDG_CONFIG_HOME for one test, restored when the guard goes.
 auto userFolder(const QString &path)
 {
-    const bool had = qEnvironmentVariableIsSet("XDG_CONFIG_HOME");
-    const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(path));
-    return qScopeGuard(
-        [=] { had ? qputenv("XDG_CONFIG_HOME", saved) : qunsetenv("XDG_CONFIG_HOME"); });
+    const char *variable = test::userConfigVariable();
+    const bool had = qEnvironmentVariableIsSet(variable);
+    const QByteArray saved = qgetenv(variable);
+    qputenv(variable, QFile::encodeName(path));
+    return qScopeGuard([=] { had ? qputenv(variable, saved) : qunsetenv(variable); });
 }
 
 TEST_F(SettingsTest, AFolderThatCannotBeMadeIsReportedWithTheFullPath)
@@ -307,7 +309,7 @@ TEST_F(SettingsTest, AFolderThatCannotBeMadeIsReportedWithTheFullPath)
         settings.SaveSettings();
         FAIL() << "no error";
     } catch (const VestanError &e) {
-        EXPECT_EQ(e.text(), "Unable to write to " + dir.filePath("config/vestan/vestan.ini"));
+        EXPECT_EQ(e.text(), "Unable to write to " + QDir::toNativeSeparators(dir.filePath(QStringLiteral("config/") + test::userSettingsName() + "/vestan.ini")));
     }
     EXPECT_FALSE(QDir(dir.filePath("gone")).exists());
 }

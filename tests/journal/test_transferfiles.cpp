@@ -236,9 +236,9 @@ TEST_F(TempFileTest, CreatedOwnerOnlyInTheTemporaryDirectory)
 TEST_F(TempFileTest, ExtensionReplacedOrAppended)
 {
     state.paths.programFileName = "Vestan.exe";
-    EXPECT_EQ(state.tempFile.MakeTempFileName(kFileNameCapacity), userTmpDir() + "/Vestan.TMP");
+    EXPECT_EQ(state.tempFile.MakeTempFileName(kFileNameCapacity), userTmpDir() + QDir::separator() + "Vestan.TMP");
     state.paths.programFileName = "vestan";
-    EXPECT_EQ(state.tempFile.MakeTempFileName(kFileNameCapacity), userTmpDir() + "/vestan.TMP");
+    EXPECT_EQ(state.tempFile.MakeTempFileName(kFileNameCapacity), userTmpDir() + QDir::separator() + "vestan.TMP");
     EXPECT_TRUE(host.boxes.empty());
 }
 

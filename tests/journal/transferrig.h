@@ -74,9 +74,9 @@ protected:
     {
         ASSERT_TRUE(dir.isValid());
         ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("tmp")));
-        savedTmp_ = qgetenv("TMPDIR");
-        hadTmp_ = qEnvironmentVariableIsSet("TMPDIR");
-        qputenv("TMPDIR", QFile::encodeName(tmpDir()));
+        savedTmp_ = qgetenv(tempVariable());
+        hadTmp_ = qEnvironmentVariableIsSet(tempVariable());
+        qputenv(tempVariable(), QFile::encodeName(tmpDir()));
         state.api = link.api();
         state.paths.programDir = QStringLiteral("/opt/vestan/bin/");
         state.paths.programFileName = QStringLiteral("vestan");
@@ -93,15 +93,15 @@ protected:
         EXPECT_TRUE(host.fileAnswers.empty());
         state.tempFile.DeleteTempFile();
         if (hadTmp_)
-            qputenv("TMPDIR", savedTmp_);
+            qputenv(tempVariable(), savedTmp_);
         else
-            qunsetenv("TMPDIR");
+            qunsetenv(tempVariable());
     }
 
     QString tmpDir() const { return dir.filePath(QStringLiteral("tmp")); }
     // The user's own directory inside it, where the temporary file lives.
     QString userTmpDir() const { return userTempDirectory(); }
-    QString tempName() const { return userTmpDir() + QStringLiteral("/vestan.TMP"); }
+    QString tempName() const { return userTmpDir() + QDir::separator() + QStringLiteral("vestan.TMP"); }
     QString target(const char *name) const { return dir.filePath(QString::fromLatin1(name)); }
     QStringList tmpEntries() const
     {

@@ -16,7 +16,7 @@ namespace {
 using test::ScriptedHost;
 
 const QString kLibsDir = QStringLiteral(VESTAN_TEST_LIBS_DIR);
-const QString kName = QStringLiteral("trvtest.so");
+const QString kName = QStringLiteral("trvtest") + (test::isWindows() ? ".dll" : ".so");
 
 // Keeps TRV_DIR as the test found it.
 class TrvDirGuard
@@ -68,6 +68,13 @@ std::vector<const void *> places(const LinkApi &api)
             reinterpret_cast<const void *>(api._trv_about)};
 }
 
+const QString kSuffix = test::isWindows() ? QStringLiteral(".dll") : QStringLiteral(".so");
+
+// Windows answers a bare name with a module of that name that is loaded
+// already, as the libraries of earlier tests of this program stay.
+const char *const kBareNameOnWindows =
+    "the bare name finds the test library an earlier test left loaded";
+
 const QStringList kEntryNames = {"_trvCL_fInit",       "_trvCL_fDlgSetup", "_trvCL_fOpen",
                                  "_trvCL_fClose",      "_trvCL_fIsOpen",   "_trvCL_fErr2str",
                                  "_trvCL_fChkErrType", "_trvCL_fRequest",  "_trvCL_fSetPhone",
@@ -76,6 +83,8 @@ const QStringList kEntryNames = {"_trvCL_fInit",       "_trvCL_fDlgSetup", "_trv
 // The search order, as text: no files needed.
 TEST(LinkLibrarySearchPaths, SevenPlacesInOrder)
 {
+    if (test::isWindows())
+        GTEST_SKIP() << "Linux paths; WindowsPlaces checks the Windows ones";
     const QStringList paths =
         linkLibrarySearchPaths("/opt/vestan/bin/vestan", "trvCLNK.so", "/srv/lib");
     EXPECT_EQ(paths,
@@ -86,6 +95,8 @@ TEST(LinkLibrarySearchPaths, SevenPlacesInOrder)
 
 TEST(LinkLibrarySearchPaths, TrailingSeparatorOfTrvDirIsNotDoubled)
 {
+    if (test::isWindows())
+        GTEST_SKIP() << "Linux paths; WindowsPlaces checks the Windows ones";
     EXPECT_EQ(linkLibrarySearchPaths("/p/vestan", "t.so", "/srv/lib/").mid(4, 2),
               QStringList({"/srv/lib/t.so", "/srv/lib/_SYS/t.so"}));
     EXPECT_EQ(linkLibrarySearchPaths("/p/vestan", "t.so", "D:\\Lib\\").mid(4, 2),
@@ -94,18 +105,24 @@ TEST(LinkLibrarySearchPaths, TrailingSeparatorOfTrvDirIsNotDoubled)
 
 TEST(LinkLibrarySearchPaths, EmptyTrvDirIsUnset)
 {
+    if (test::isWindows())
+        GTEST_SKIP() << "Linux paths; WindowsPlaces checks the Windows ones";
     EXPECT_EQ(linkLibrarySearchPaths("/p/vestan", "t.so", ""),
               QStringList({"/p/t.so", "/p/_SYS/t.so", "/p/../t.so", "/p/../_SYS/t.so", "t.so"}));
 }
 
 TEST(LinkLibrarySearchPaths, RootDirectorySkipsTheParentSteps)
 {
+    if (test::isWindows())
+        GTEST_SKIP() << "Linux paths; WindowsPlaces checks the Windows ones";
     EXPECT_EQ(linkLibrarySearchPaths("/vestan", "t.so", "/srv"),
               QStringList({"/t.so", "/_SYS/t.so", "/srv/t.so", "/srv/_SYS/t.so", "t.so"}));
 }
 
 TEST(LinkLibrarySearchPaths, TrvDirBeyondItsCapacityIsIgnored)
 {
+    if (test::isWindows())
+        GTEST_SKIP() << "Linux paths; WindowsPlaces checks the Windows ones";
     const QString fits = "/" + QString(kTrvDirCapacity - 2, 'x');
     EXPECT_EQ(linkLibrarySearchPaths("/p/vestan", "t.so", fits).mid(4, 1),
               QStringList({fits + "/t.so"}));
@@ -115,6 +132,8 @@ TEST(LinkLibrarySearchPaths, TrvDirBeyondItsCapacityIsIgnored)
 
 TEST(LinkLibrarySearchPaths, PathsBeyondAFileNameBufferAreLeftOut)
 {
+    if (test::isWindows())
+        GTEST_SKIP() << "Linux paths; WindowsPlaces checks the Windows ones";
     // "/<dir>/t.so" of exactly kFileNameCapacity - 1 characters still fits;
     // its "_SYS/" sibling does not.
     const QString dir = "/" + QString(kFileNameCapacity - 1 - 6, 'd');
@@ -122,6 +141,22 @@ TEST(LinkLibrarySearchPaths, PathsBeyondAFileNameBufferAreLeftOut)
     ASSERT_EQ(paths.first(), dir + "/t.so");
     EXPECT_EQ(paths.first().size(), kFileNameCapacity - 1);
     EXPECT_EQ(paths, QStringList({dir + "/t.so", "t.so"}));
+}
+
+// The same search with a drive, backslashes and the library's Windows name.
+TEST(LinkLibrarySearchPaths, WindowsPlaces)
+{
+    if (!test::isWindows())
+        GTEST_SKIP() << "Windows paths";
+    EXPECT_EQ(linkLibrarySearchPaths("C:\\Prog\\vestan.exe", "trvCLNK.dll", "D:\\Lib"),
+              QStringList({"C:\\Prog\\trvCLNK.dll", "C:\\Prog\\_SYS\\trvCLNK.dll",
+                           "C:\\Prog\\..\\trvCLNK.dll", "C:\\Prog\\..\\_SYS\\trvCLNK.dll",
+                           "D:\\Lib\\trvCLNK.dll", "D:\\Lib\\_SYS\\trvCLNK.dll", "trvCLNK.dll"}));
+    // The root of a drive has no parent to try; a forward slash ends TRV_DIR too.
+    EXPECT_EQ(linkLibrarySearchPaths("C:\\vestan.exe", "trvCLNK.dll", "D:\\Lib/"),
+              QStringList({"C:\\trvCLNK.dll", "C:\\_SYS\\trvCLNK.dll", "D:\\Lib/trvCLNK.dll",
+                           "D:\\Lib/_SYS\\trvCLNK.dll", "trvCLNK.dll"}));
+    EXPECT_EQ(linkLibrarySearchPaths("C:\\Prog\\vestan.exe", "trvCLNK.dll", "").size(), 5);
 }
 
 // Real files in a temporary tree: the program in <root>/app/bin, TRV_DIR
@@ -143,7 +178,7 @@ protected:
     }
 
     // Puts a copy of a test library at <root>/<relative>/trvtest.so.
-    QString place(const QString &relative, const QString &library = "trvtest_full.so")
+    QString place(const QString &relative, const QString &library = "trvtest_full" + kSuffix)
     {
         const QString target = dir(relative) + "/" + kName;
         EXPECT_TRUE(QFile::copy(kLibsDir + "/" + library, target)) << qPrintable(target);
@@ -222,28 +257,32 @@ TEST_F(LinkLoader, TrvDirOfCapacityOrMoreIsNotSearched)
 
     qputenv("TRV_DIR", QFile::encodeName(value + "/"));
     api_ = LinkApi();
+    if (test::isWindows())
+        GTEST_SKIP() << kBareNameOnWindows;
     EXPECT_EQ(load(), kLibraryNotFound);
 }
 
 TEST_F(LinkLoader, EmptyTrvDirFindsNothing)
 {
     qputenv("TRV_DIR", "");
+    if (test::isWindows())
+        GTEST_SKIP() << kBareNameOnWindows;
     EXPECT_EQ(load(), kLibraryNotFound);
 }
 
 TEST_F(LinkLoader, BareNameIsTriedLast)
 {
     // trvtest_bare.so lies only on the test program's run path.
-    ASSERT_EQ(load("trvtest_bare.so"), 0);
-    EXPECT_EQ(loadedFrom(), QFileInfo(kLibsDir + "/onpath/trvtest_bare.so").canonicalFilePath());
+    ASSERT_EQ(load("trvtest_bare" + kSuffix), 0);
+    EXPECT_EQ(loadedFrom(), QFileInfo(kLibsDir + "/onpath/trvtest_bare" + kSuffix).canonicalFilePath());
     EXPECT_EQ(api_._trvCL_fParamBaud(0), 1007u);
 
     // A copy under TRV_DIR comes before the platform's own search.
-    const QString copy = dir("extra") + "/trvtest_bare.so";
-    ASSERT_TRUE(QFile::copy(kLibsDir + "/trvtest_full.so", copy));
+    const QString copy = dir("extra") + "/trvtest_bare" + kSuffix;
+    ASSERT_TRUE(QFile::copy(kLibsDir + "/trvtest_full" + kSuffix, copy));
     qputenv("TRV_DIR", QFile::encodeName(root_.filePath("extra")));
     api_ = LinkApi();
-    ASSERT_EQ(load("trvtest_bare.so"), 0);
+    ASSERT_EQ(load("trvtest_bare" + kSuffix), 0);
     EXPECT_EQ(loadedFrom(), QFileInfo(copy).canonicalFilePath());
     EXPECT_EQ(api_._trvCL_fParamBaud(0), 1001u);
 }
@@ -274,14 +313,14 @@ TEST_F(LinkLoader, EveryEntryPointLandsInItsOwnPlace)
 
 TEST_F(LinkLoader, MissingSetEventGivesElevenAndNamesIt)
 {
-    const QString path = place("app/bin", "trvtest_noevent.so");
+    const QString path = place("app/bin", "trvtest_noevent" + kSuffix);
     place("app/bin/_SYS"); // binding failure does not send the search on
     handle_ = reinterpret_cast<dynlib::Handle>(1);
 
     EXPECT_EQ(load(), 11);
     EXPECT_EQ(handle_, nullptr);
     ASSERT_EQ(host_.boxes.size(), 1u);
-    EXPECT_EQ(host_.boxes[0].caption, "vestan: Загрузка DLL - \"trvtest.so\"");
+    EXPECT_EQ(host_.boxes[0].caption, "vestan: Загрузка DLL - \"trvtest" + kSuffix + "\"");
     EXPECT_EQ(host_.boxes[0].text,
               "ОШИБКА вышла!\n\n В библиотеке нет имени:\n\"_trvCL_fSetEvent\"\n");
     EXPECT_EQ(host_.boxes[0].style, kMbIconExclamation | kMbOk);
@@ -298,7 +337,7 @@ TEST_F(LinkLoader, MissingSetEventGivesElevenAndNamesIt)
 
 TEST_F(LinkLoader, MissingAboutGivesTwelveWithElevenBound)
 {
-    place("app/bin", "trvtest_noabout.so");
+    place("app/bin", "trvtest_noabout" + kSuffix);
     EXPECT_EQ(load(), 12);
     ASSERT_EQ(host_.boxes.size(), 1u);
     EXPECT_EQ(host_.boxes[0].text, "ОШИБКА вышла!\n\n В библиотеке нет имени:\n\"_trv_about\"\n");
@@ -313,10 +352,10 @@ TEST_F(LinkLoader, NothingAnywhereGivesMinusFourAndTheStopMessage)
 {
     qputenv("TRV_DIR", QFile::encodeName(dir("extra")));
     handle_ = reinterpret_cast<dynlib::Handle>(1);
-    EXPECT_EQ(load("trvtest_none.so"), kLibraryNotFound);
+    EXPECT_EQ(load("trvtest_none" + kSuffix), kLibraryNotFound);
     EXPECT_EQ(handle_, nullptr);
     ASSERT_EQ(host_.boxes.size(), 1u);
-    EXPECT_EQ(host_.boxes[0].caption, "vestan: Загрузка DLL - \"trvtest_none.so\"");
+    EXPECT_EQ(host_.boxes[0].caption, "vestan: Загрузка DLL - \"trvtest_none" + kSuffix + "\"");
     EXPECT_EQ(host_.boxes[0].text, "ОШИБКА вышла!\n\n Не смог найти библиотеку(DLL).\n");
     EXPECT_EQ(host_.boxes[0].style, kMbIconStop | kMbOk);
     for (const void *p : places(api_))
@@ -325,15 +364,15 @@ TEST_F(LinkLoader, NothingAnywhereGivesMinusFourAndTheStopMessage)
 
 TEST_F(LinkLoader, WithoutReportingNoMessage)
 {
-    place("app/bin", "trvtest_noevent.so");
+    place("app/bin", "trvtest_noevent" + kSuffix);
     EXPECT_EQ(load(kName, 0), 11);
-    EXPECT_EQ(load("trvtest_none.so", 0), kLibraryNotFound);
+    EXPECT_EQ(load("trvtest_none" + kSuffix, 0), kLibraryNotFound);
     EXPECT_TRUE(host_.boxes.empty());
 }
 
 TEST_F(LinkLoader, StalePlacesAfterAMissingNameAreEmptied)
 {
-    place("app/bin", "trvtest_noevent.so");
+    place("app/bin", "trvtest_noevent" + kSuffix);
     api_._trv_about = [](const char *, const char *, const char *, const char *) { return 0; };
     EXPECT_EQ(load(kName, 0), 11);
     EXPECT_EQ(api_._trv_about, nullptr);
@@ -353,7 +392,7 @@ TEST_F(LinkLoader, LoadLinkLibraryBindsTheProgramsTable)
 TEST_F(LinkLoader, LoadLinkLibraryReportsAMissingLibrary)
 {
     ProgramState state(host_);
-    state.linkLibraryName = "trvtest_none.so";
+    state.linkLibraryName = "trvtest_none" + kSuffix;
     EXPECT_EQ(LoadLinkLibrary(state), kLibraryNotFound);
     EXPECT_EQ(state.libraryHandle, nullptr);
     ASSERT_EQ(host_.boxes.size(), 1u);

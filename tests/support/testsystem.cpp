@@ -11,6 +11,26 @@
 
 namespace vestan::test {
 
+bool isWindows()
+{
+    return false;
+}
+
+const char *tempVariable()
+{
+    return "TMPDIR";
+}
+
+const char *userConfigVariable()
+{
+    return "XDG_CONFIG_HOME";
+}
+
+QString userSettingsName()
+{
+    return QStringLiteral("vestan");
+}
+
 const char *withoutLinuxFiles()
 {
     return nullptr;
@@ -79,6 +99,11 @@ QString exportedNameOf(const void *address)
     if (dladdr(address, &info) == 0 || info.dli_sname == nullptr)
         return QString();
     return QString::fromLatin1(info.dli_sname);
+}
+
+QByteArray onDisk(const QByteArray &utf8)
+{
+    return utf8;
 }
 
 std::size_t pageSize()

@@ -2,6 +2,7 @@
 
 // What the tests need of the system that Linux and Windows give differently.
 
+#include <QByteArray>
 #include <QString>
 #include <cstddef>
 #include <cstdint>
@@ -9,6 +10,13 @@
 #include <gtest/gtest.h>
 
 namespace vestan::test {
+
+// The variable that moves the system's temporary folder.
+bool isWindows();
+const char *tempVariable();
+// The variable of the user's settings folder, and the program's folder in it.
+const char *userConfigVariable();
+QString userSettingsName();
 
 // Why a check cannot be made on this system (file modes, other users, the
 // file size limit, symbolic links, root), or nullptr where it can.
@@ -40,6 +48,10 @@ private:
 
 // The exported name of the entry point at this address; empty when none.
 QString exportedNameOf(const void *address);
+
+// Text as the settings file of this system holds it: as given (UTF-8, LF)
+// on Linux, code page 1251 with CRLF on Windows.
+QByteArray onDisk(const QByteArray &utf8);
 
 // Memory of whole pages; protectPage makes one page inaccessible.
 std::size_t pageSize();

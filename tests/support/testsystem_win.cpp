@@ -1,8 +1,30 @@
 #include "tests/support/testsystem.h"
 
+#include "platform/codepage.h"
+
 #include <windows.h>
 
 namespace vestan::test {
+
+bool isWindows()
+{
+    return true;
+}
+
+const char *tempVariable()
+{
+    return "TMP";
+}
+
+const char *userConfigVariable()
+{
+    return "APPDATA";
+}
+
+QString userSettingsName()
+{
+    return QStringLiteral("Vestan");
+}
 
 const char *withoutLinuxFiles()
 {
@@ -61,6 +83,11 @@ QString exportedNameOf(const void *address)
         if (functions[ordinals[i]] == rva)
             return QString::fromLatin1(reinterpret_cast<const char *>(base + names[i]));
     return QString();
+}
+
+QByteArray onDisk(const QByteArray &utf8)
+{
+    return toCp1251(QString::fromUtf8(utf8).replace(u'\n', QStringLiteral("\r\n")));
 }
 
 std::size_t pageSize()
