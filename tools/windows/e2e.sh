@@ -2,7 +2,8 @@
 # The Windows build end to end on a real serial path: the Linux trvsim on a
 # pseudo-terminal that Wine's COM5 points at, vestan-cli.exe and trvCLNK.dll
 # (the window's loader, request layer, portion loop and temporary file)
-# download the journal, which must be byte for byte what trvsim --dump wrote.
+# download the journal and read the software image, each byte for byte what
+# trvsim --dump wrote.
 # Needs the Linux build's trvsim ($VESTAN_BUILD, default build/) and the
 # Windows build (tools/windows/build.sh).
 set -euo pipefail
@@ -26,7 +27,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-"$trvsim" --link "$work/line" --dump "$work/dump" --records 400 --record-size 48 >"$work/sim.log" 2>&1 &
+"$trvsim" --link "$work/line" --dump "$work/dump" --records 400 --record-size 48 \
+  --flash-size 98304 >"$work/sim.log" 2>&1 &
 sim=$!
 for _ in $(seq 50); do [ -L "$work/line" ] && break; sleep 0.1; done
 [ -L "$work/line" ] || { echo "e2e: trvsim did not start: $(cat "$work/sim.log")" >&2; exit 1; }
@@ -34,9 +36,13 @@ ln -sfn "$(readlink "$work/line")" "$WINEPREFIX/dosdevices/com5"
 
 winpath() { echo "Z:${1//\//\\}"; }
 status=0
-# COM5 is \\.\COM5 by default (no trvCLNK.ini beside the DLL); portions of 1000
-# bytes leave a short last one.
-if ! wine "$build/bin/vestan-cli.exe" journal --port COM5 --net 33 --portion 1000 \
+# The program and the libraries in a folder of their own, with a trvCLNK.ini
+# beside the DLL that puts the library's COM12 on the device COM5; portions of
+# 1000 bytes leave a short last one.
+mkdir -p "$work/app"
+cp "$build"/bin/{vestan-cli.exe,trvCLNK.dll,tarvel.dll} "$work/app/"
+printf '[COM12]\r\nDevice=COM5\r\n' >"$work/app/trvCLNK.ini"
+if ! wine "$work/app/vestan-cli.exe" journal --port COM12 --net 33 --portion 1000 \
     -o "$(winpath "$work/journal.dat")" >"$work/cli.log" 2>&1; then
   echo "e2e: vestan-cli.exe failed:" >&2
   cat "$work/cli.log" >&2
@@ -45,6 +51,18 @@ elif ! cmp "$work/journal.dat" "$work/dump/journal.dat"; then
   echo "e2e: the journal downloaded under Wine differs from trvsim's" >&2
   status=1
 else
-  echo "e2e: journal of $(stat -c %s "$work/journal.dat") bytes through COM5 under Wine, byte-identical"
+  echo "e2e: journal of $(stat -c %s "$work/journal.dat") bytes through COM12 = COM5 under Wine, byte-identical"
+fi
+# The software image of a size other than the standard ones, read as reported.
+if ! wine "$work/app/vestan-cli.exe" image --size reported --port COM12 --net 33 \
+    -o "$(winpath "$work/flash.bin")" >"$work/cli.log" 2>&1; then
+  echo "e2e: vestan-cli.exe image failed:" >&2
+  cat "$work/cli.log" >&2
+  status=1
+elif ! cmp "$work/flash.bin" "$work/dump/0900.bin"; then
+  echo "e2e: the image read under Wine differs from trvsim's" >&2
+  status=1
+else
+  echo "e2e: software image of $(stat -c %s "$work/flash.bin") bytes under Wine, byte-identical"
 fi
 exit $status

@@ -10,6 +10,12 @@ sdk=${VESTAN_WINSDK:-$HOME/.cache/vestan/winsdk}
 prefix=$sdk/qt6-mingw64
 archive=${VESTAN_WINSDK_ARCHIVE:-/work/shared/windows/qt6.4.2-mingw64.tar.xz}
 
+# --available: whether the SDK is at hand without building it (exit code).
+if [ "${1:-}" = --available ]; then
+  [ -f "$prefix/lib/cmake/Qt6/Qt6Config.cmake" ] || [ -f "$archive" ]
+  exit
+fi
+
 if [ -f "$prefix/lib/cmake/Qt6/Qt6Config.cmake" ]; then
   [ "${1:-}" = --quiet ] || echo "winsdk: $prefix"
   exit 0
