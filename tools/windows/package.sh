@@ -43,6 +43,8 @@ with zipfile.ZipFile(name + ".zip", "w", zipfile.ZIP_DEFLATED) as z:
 
 cat > "$out/vestan.nsi" <<NSI
 Unicode true
+; A 64-bit installer for a 64-bit program (and Wine without 32-bit support runs it).
+Target amd64-unicode
 !define NAME "Vestan"
 !define VERSION "$version"
 !define UNINST "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Vestan"
