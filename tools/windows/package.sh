@@ -1,96 +1,85 @@
 #!/usr/bin/env bash
-# Makes the Windows downloads from the cross build: vestan-<version>-win64.zip
-# (the program, vestan-cli, both libraries, the Qt DLLs and plugins they need,
-# the MinGW runtime, Qt's Russian texts) and vestan-<version>-win64-setup.exe,
-# an NSIS installer of the same folder (per machine into Program Files, a
-# Start-menu entry, an uninstaller). Both land in $VESTAN_WINBUILD/package/.
+# Makes the Windows downloads in the Windows build folder ($VESTAN_WINBUILD,
+# default build-win/), building what is missing first:
+#   vestan-<version>-win64.zip        the folder vestan-<version>/, run where unpacked
+#   vestan-<version>-win64-setup.exe  the installer of the same folder
+# The folder holds the program, vestan-cli, the two libraries beside them (the
+# loader's first place), the Qt and MinGW DLLs they import, the Qt plugins the
+# window loads, Qt's Russian texts and the user guide; nothing else.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/../.." && pwd)
 build=${VESTAN_WINBUILD:-$top/build-win}
-qt=${VESTAN_WINSDK:-$HOME/.cache/vestan/winsdk}/qt6-mingw64
+sdk=${VESTAN_WINSDK:-$HOME/.cache/vestan/winsdk}
+qt=$sdk/qt6-mingw64
+translations=${VESTAN_QT_TRANSLATIONS:-/usr/share/qt6/translations}
+mingw=x86_64-w64-mingw32
 
-"$top/tools/windows/build.sh" vestan vestan-cli trvCLNK tarvel
+# Only what ships is built: the tests are tools/windows/check.sh's business.
+"$top/tools/windows/build.sh" vestan trvCLNK tarvel
+programs=(vestan.exe)
+if cmake --build "$build" --target help | grep -qx 'vestan-cli: phony'; then
+  cmake --build "$build" -j2 --target vestan-cli
+  programs+=(vestan-cli.exe)
+fi
+
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
-name=vestan-$version-win64
-out=$build/package
-stage=$out/$name
-rm -rf "$stage" "$out/$name.zip" "$out/$name-setup.exe"
-mkdir -p "$stage"/{platforms,styles,imageformats,translations}
+[ -n "$version" ] || { echo "package: no project version in $build/CMakeCache.txt" >&2; exit 1; }
+name=vestan-$version
+stage=$build/package/$name
+rm -rf "$build/package"
+mkdir -p "$stage"
 
-strip=x86_64-w64-mingw32-strip
-for f in vestan.exe vestan-cli.exe trvCLNK.dll tarvel.dll; do
-  $strip -o "$stage/$f" "$build/bin/$f"
+for file in "${programs[@]}" trvCLNK.dll tarvel.dll; do
+  cp "$build/bin/$file" "$stage/"
 done
-cp "$qt"/bin/{Qt6Core,Qt6Gui,Qt6Widgets}.dll "$qt"/bin/{libstdc++-6,libgcc_s_seh-1,libwinpthread-1}.dll "$stage/"
+# The window's platform and its native look; no picture plugin, since every
+# picture is a PNG, which Qt reads without one.
+mkdir -p "$stage/platforms" "$stage/styles"
 cp "$qt/plugins/platforms/qwindows.dll" "$stage/platforms/"
 cp "$qt/plugins/styles/qwindowsvistastyle.dll" "$stage/styles/"
-cp "$qt"/plugins/imageformats/{qgif,qico}.dll "$stage/imageformats/"
-# Qt's own buttons and dialogs in Russian, where the build machine has them.
-for qm in /usr/share/qt6/translations/qtbase_ru.qm; do
-  [ -f "$qm" ] && cp "$qm" "$stage/translations/"
+
+# Every DLL that a shipped file imports, and theirs in turn, comes from the
+# SDK; what the SDK lacks must be the system's own (MinGW has an import
+# library for it, or it is an API set), or the folder would not run.
+imports() { "$mingw-objdump" -p "$1" | sed -n 's/^\s*DLL Name: //p'; }
+isSystem() {
+  local lower=${1,,}
+  [[ $lower == api-ms-win-* ]] || [ -f "/usr/$mingw/lib/lib${lower%.dll}.a" ]
+}
+queue=($(find "$stage" -name '*.exe' -o -name '*.dll'))
+while [ ${#queue[@]} -gt 0 ]; do
+  file=${queue[0]}
+  queue=("${queue[@]:1}")
+  for dll in $(imports "$file"); do
+    [ -e "$stage/$dll" ] && continue
+    if [ -f "$qt/bin/$dll" ]; then
+      cp "$qt/bin/$dll" "$stage/"
+      queue+=("$stage/$dll")
+    elif ! isSystem "$dll"; then
+      echo "package: $(basename "$file") imports $dll, which is neither in $qt/bin nor a system DLL" >&2
+      exit 1
+    fi
+  done
 done
-rmdir "$stage/translations" 2>/dev/null || true
 
-(cd "$out" && rm -f "$name.zip" && python3 -c '
-import os, sys, zipfile
-name = sys.argv[1]
-with zipfile.ZipFile(name + ".zip", "w", zipfile.ZIP_DEFLATED) as z:
-    for root, dirs, files in os.walk(name):
-        dirs.sort()
-        for f in sorted(files):
-            z.write(os.path.join(root, f))
-' "$name")
+# The program loads Qt's Russian texts from the translations folder of Qt's
+# prefix, which is the folder of Qt6Core.dll.
+if [ ! -f "$translations/qtbase_ru.qm" ]; then
+  echo "package: no $translations/qtbase_ru.qm (Debian's qt6-translations-l10n)" >&2
+  exit 1
+fi
+mkdir -p "$stage/translations"
+cp "$translations/qtbase_ru.qm" "$stage/translations/"
 
-cat > "$out/vestan.nsi" <<NSI
-Unicode true
-; A 64-bit installer for a 64-bit program (and Wine without 32-bit support runs it).
-Target amd64-unicode
-!define NAME "Vestan"
-!define VERSION "$version"
-!define UNINST "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Vestan"
-Name "\${NAME} \${VERSION}"
-OutFile "$name-setup.exe"
-InstallDir "\$PROGRAMFILES64\\Vestan"
-RequestExecutionLevel admin
-SetCompressor /SOLID lzma
-Page directory
-Page instfiles
-UninstPage uninstConfirm
-UninstPage instfiles
+mkdir -p "$stage/doc"
+cp "$top/docs/user-guide.md" "$stage/doc/"
+cp -r "$top/docs/images" "$stage/doc/"
 
-Section "Vestan"
-  SetShellVarContext all
-  SetRegView 64
-  SetOutPath "\$INSTDIR"
-  File /r "$name\\*.*"
-  WriteUninstaller "\$INSTDIR\\uninstall.exe"
-  CreateDirectory "\$SMPROGRAMS\\Vestan"
-  CreateShortcut "\$SMPROGRAMS\\Vestan\\Vestan.lnk" "\$INSTDIR\\vestan.exe"
-  WriteRegStr HKLM "\${UNINST}" "DisplayName" "\${NAME}"
-  WriteRegStr HKLM "\${UNINST}" "DisplayVersion" "\${VERSION}"
-  WriteRegStr HKLM "\${UNINST}" "Publisher" "Vestan developers"
-  WriteRegStr HKLM "\${UNINST}" "UninstallString" '"\$INSTDIR\\uninstall.exe"'
-  WriteRegStr HKLM "\${UNINST}" "QuietUninstallString" '"\$INSTDIR\\uninstall.exe" /S'
-  WriteRegDWORD HKLM "\${UNINST}" "NoModify" 1
-  WriteRegDWORD HKLM "\${UNINST}" "NoRepair" 1
-SectionEnd
+# Release builds carry symbol tables nobody reads on the user's machine.
+find "$stage" -name '*.exe' -o -name '*.dll' | xargs "$mingw-strip" --strip-unneeded
 
-Section "Uninstall"
-  SetShellVarContext all
-  SetRegView 64
-  Delete "\$SMPROGRAMS\\Vestan\\Vestan.lnk"
-  RMDir "\$SMPROGRAMS\\Vestan"
-  RMDir /r "\$INSTDIR\\platforms"
-  RMDir /r "\$INSTDIR\\styles"
-  RMDir /r "\$INSTDIR\\imageformats"
-  RMDir /r "\$INSTDIR\\translations"
-  Delete "\$INSTDIR\\*.exe"
-  Delete "\$INSTDIR\\*.dll"
-  ; The settings files stay: they are the user's.
-  RMDir "\$INSTDIR"
-  DeleteRegKey HKLM "\${UNINST}"
-SectionEnd
-NSI
-(cd "$out" && makensis -V2 vestan.nsi)
-echo "package: $out/$name.zip"
-echo "package: $out/$name-setup.exe"
+zip=$build/$name-win64.zip
+rm -f "$zip"
+(cd "$build/package" && cmake -E tar cf "$zip.part" --format=zip "$name")
+mv "$zip.part" "$zip"
+echo "package: $zip ($(du -k "$zip" | cut -f1) KiB)"
