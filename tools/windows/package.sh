@@ -83,3 +83,26 @@ rm -f "$zip"
 (cd "$build/package" && cmake -E tar cf "$zip.part" --format=zip "$name")
 mv "$zip.part" "$zip"
 echo "package: $zip ($(du -k "$zip" | cut -f1) KiB)"
+
+# The installer: the same files, listed for it and for its uninstaller.
+nsis=$build/package/nsis
+mkdir -p "$nsis"
+winrel() { local rel=${1#"$stage"}; rel=${rel#/}; echo "${rel//\//\\}"; }
+{
+  find "$stage" -type d | sort | while read -r dir; do
+    rel=$(winrel "$dir")
+    echo "SetOutPath \"\$INSTDIR${rel:+\\$rel}\""
+    find "$dir" -maxdepth 1 -type f | sort | sed 's/.*/File "&"/'
+  done
+} >"$nsis/files.nsh"
+{
+  find "$stage" -type f | sort | while read -r file; do echo "Delete \"\$INSTDIR\\$(winrel "$file")\""; done
+  find "$stage" -mindepth 1 -type d | sort -r | while read -r dir; do echo "RMDir \"\$INSTDIR\\$(winrel "$dir")\""; done
+} >"$nsis/remove.nsh"
+setup=$build/$name-win64-setup.exe
+rm -f "$setup"
+makensis -V2 -INPUTCHARSET UTF8 -DVERSION="$version" -DSIZEKB="$(du -sk "$stage" | cut -f1)" \
+  -DFILES="$nsis/files.nsh" -DREMOVE="$nsis/remove.nsh" -DOUTFILE="$setup.part" \
+  "$top/tools/windows/vestan.nsi"
+mv "$setup.part" "$setup"
+echo "package: $setup ($(du -k "$setup" | cut -f1) KiB)"
