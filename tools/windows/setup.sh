@@ -3,7 +3,7 @@
 # need, only those that are missing. Needs root for apt-get.
 set -euo pipefail
 packages=(mingw-w64 wine64 nsis librsvg2-bin ccache xz-utils fonts-dejavu-core fonts-wine
-  qt6-translations-l10n xvfb xauth imagemagick)
+  qt6-translations-l10n xvfb xauth imagemagick xdotool)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -1,47 +1,109 @@
 #!/usr/bin/env bash
-# The packaged program under Wine's own windows on a virtual X display: without
-# trvCLNK.dll only the loader's message box shows; with it the main window,
-# whose closing (as the close box does it) writes vestan.ini beside the
-# program. Screenshots go to $1 (default build-win/shots).
+# Takes the Windows pictures of the user guide (docs/images/win-*.png, or the
+# folder given) from the packaged program under Wine's own windows in a Wine
+# virtual desktop on Xvfb: the loader's message without trvCLNK.dll; the main
+# window; the information page read from the Linux trvsim through Wine's COM2;
+# then the close box, which must end the program with vestan.ini written.
+# Needs the Windows package (tools/windows/package.sh) and the Linux trvsim.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/../.." && pwd)
 build=${VESTAN_WINBUILD:-$top/build-win}
-out=${1:-$build/shots}
-stage=$(ls -d "$build"/package/vestan-*-win64 | head -1)
-export WINEPREFIX=$build/wineprefix-x11 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-mkdir -p "$out"
+linux=${VESTAN_BUILD:-$top/build}
+out=$(realpath -m "${1:-$top/docs/images}")
+size=880x600 # the clicks below are placed for this size
+
+if [ -z "${VESTAN_SHOTS_INNER:-}" ]; then
+  [ -d "$build/package" ] || "$top/tools/windows/package.sh" >/dev/null
+  [ -x "$linux/bin/trvsim" ] || cmake --build "$linux" -j2 --target trvsim
+  VESTAN_SHOTS_INNER=1 exec xvfb-run -a -s "-screen 0 ${size}x24" "$0" "$out"
+fi
+
+stage=$(ls -d "$build"/package/vestan-*/ | head -1)
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEPREFIX=$build/wineprefix-shots
+unset WINEPATH
 if [ ! -f "$WINEPREFIX/.vestan-ready" ]; then
+  echo "shots: preparing the Wine prefix $WINEPREFIX"
+  mkdir -p "$WINEPREFIX"
   wine wineboot -i >/dev/null 2>&1
-  wine reg add 'HKCU\Environment' /v QT_FORCE_STDERR_LOGGING /d 1 /f >/dev/null 2>&1
-  # No window manager on the virtual display: Wine draws the captions itself.
-  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+  # Wine's Marlett draws the caption buttons; DejaVu stands in for the
+  # system's interface fonts, since Wine's Tahoma lacks glyphs such as "№".
+  fonts=$WINEPREFIX/drive_c/windows/Fonts
+  cp /usr/share/wine/fonts/marlett.ttf "$fonts/"
+  cp /usr/share/fonts/truetype/dejavu/DejaVuSans{,-Bold,Mono,Mono-Bold}.ttf "$fonts/"
+  cat >"$WINEPREFIX/shots.reg" <<EOF
+REGEDIT4
+
+[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]
+"Tahoma"="DejaVu Sans"
+"MS Shell Dlg"="DejaVu Sans"
+"MS Shell Dlg 2"="DejaVu Sans"
+"MS Sans Serif"="DejaVu Sans"
+"Segoe UI"="DejaVu Sans"
+"Arial"="DejaVu Sans"
+"Courier New"="DejaVu Sans Mono"
+"Fixedsys"="DejaVu Sans Mono"
+"Consolas"="DejaVu Sans Mono"
+
+[HKEY_CURRENT_USER\\Software\\Wine\\Explorer]
+"Desktop"="Default"
+
+[HKEY_CURRENT_USER\\Software\\Wine\\Explorer\\Desktops]
+"Default"="$size"
+EOF
+  wine regedit "$WINEPREFIX/shots.reg" >/dev/null 2>&1
   wineserver -w
   touch "$WINEPREFIX/.vestan-ready"
 fi
-work=$(mktemp -d /tmp/vestan-shots.XXXXXX)
-trap 'rm -rf "$work"' EXIT
-cp -r "$stage" "$work/with"
-cp -r "$stage" "$work/without"
-rm "$work/without/trvCLNK.dll"
 
-export out work
-xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
-  set -e
-  wine "$work/without/vestan.exe" & p=$!
-  sleep 12; import -window root "$out/win-no-library.png"
-  wine taskkill /im vestan.exe >/dev/null 2>&1 || true; sleep 2; kill $p 2>/dev/null || true
-  wineserver -k || true
-  wine "$work/with/vestan.exe" & p=$!
-  sleep 15; import -window root "$out/win-main.png"
-  wine taskkill /im vestan.exe >/dev/null 2>&1 || true
-  for _ in $(seq 20); do kill -0 $p 2>/dev/null || break; sleep 0.5; done
-  wineserver -k || true
-'
-ls "$work/with"
-if [ -f "$work/with/vestan.ini" ]; then
-  echo "shots: closing the window wrote vestan.ini beside vestan.exe:"
-  tr -d '\r' <"$work/with/vestan.ini" | head -5
-else
-  echo "shots: no vestan.ini after closing the window" >&2
-fi
-echo "shots: $out"
+work=$(mktemp -d /tmp/vestan-shots.XXXXXX)
+sim=
+cleanup() {
+  [ -n "$sim" ] && kill "$sim" 2>/dev/null || true
+  rm -f "$WINEPREFIX/dosdevices/com2"
+  wineserver -k 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+cp -r "$stage" "$work/app"
+mkdir -p "$out"
+
+shot() { import -window root "$out/$1"; echo "shots: $out/$1"; }
+click() { xdotool mousemove "$1" "$2" click 1; sleep "${3:-1}"; }
+ended() { # PID: true once the program has ended by itself
+  for _ in $(seq 40); do kill -0 "$1" 2>/dev/null || return 0; sleep 0.25; done
+  return 1
+}
+
+# Without the link library only the loader speaks.
+# Held out of the loader's places (the program's parent folder is one).
+mkdir "$work/held"
+mv "$work/app/trvCLNK.dll" "$work/held/"
+wine "$work/app/vestan.exe" >"$work/noloader.log" 2>&1 &
+program=$!
+sleep 8
+kill -0 $program 2>/dev/null || { echo "shots: the program ended without the loader's message" >&2; exit 1; }
+shot win-no-library.png
+xdotool key Return
+ended $program || { echo "shots: the loader's message did not end the program" >&2; exit 1; }
+mv "$work/held/trvCLNK.dll" "$work/app/"
+
+# The window on the simulated controller behind COM2, the default port.
+"$linux/bin/trvsim" --link "$work/line" --net 33 >"$work/sim.log" 2>&1 &
+sim=$!
+for _ in $(seq 50); do [ -L "$work/line" ] && break; sleep 0.1; done
+ln -sfn "$(readlink "$work/line")" "$WINEPREFIX/dosdevices/com2"
+wine "$work/app/vestan.exe" >"$work/vestan.log" 2>&1 &
+program=$!
+sleep 8
+kill -0 $program 2>/dev/null || { echo "shots: the program ended at start: $(cat "$work/vestan.log")" >&2; exit 1; }
+# Places in the window as Wine puts it on a desktop of this size.
+shot win-main.png
+click 553 110 3 # "Открыть"
+click 504 140 2 # the page "Информация"
+click 201 214 4 # "Читать"
+click 159 172 3 # "Питание"
+shot win-info.png
+click 763 83 2 # the close box
+ended $program || { echo "shots: the close box did not end the program" >&2; exit 1; }
+grep -q '^IdNet=33' "$work/app/vestan.ini" || { echo "shots: no vestan.ini after the close box" >&2; exit 1; }
+echo "shots: the close box ended the program and vestan.ini was written"
