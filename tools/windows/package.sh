@@ -46,11 +46,11 @@ isSystem() {
   local lower=${1,,}
   [[ $lower == api-ms-win-* ]] || [ -f "/usr/$mingw/lib/lib${lower%.dll}.a" ]
 }
-queue=($(find "$stage" -name '*.exe' -o -name '*.dll'))
+mapfile -t queue < <(find "$stage" -name '*.exe' -o -name '*.dll')
 while [ ${#queue[@]} -gt 0 ]; do
   file=${queue[0]}
   queue=("${queue[@]:1}")
-  for dll in $(imports "$file"); do
+  for dll in $(imports "$file"); do # DLL names carry no blanks
     [ -e "$stage/$dll" ] && continue
     if [ -f "$qt/bin/$dll" ]; then
       cp "$qt/bin/$dll" "$stage/"
@@ -76,7 +76,7 @@ cp "$top/docs/user-guide.md" "$stage/doc/"
 cp -r "$top/docs/images" "$stage/doc/"
 
 # Release builds carry symbol tables nobody reads on the user's machine.
-find "$stage" -name '*.exe' -o -name '*.dll' | xargs "$mingw-strip" --strip-unneeded
+find "$stage" \( -name '*.exe' -o -name '*.dll' \) -exec "$mingw-strip" --strip-unneeded {} +
 
 zip=$build/$name-win64.zip
 rm -f "$zip"
