@@ -2,7 +2,7 @@
 # Installs the Debian packages the Windows cross build and its Wine tests
 # need, only those that are missing. Needs root for apt-get.
 set -euo pipefail
-packages=(mingw-w64 wine64 nsis librsvg2-bin ccache xz-utils fonts-dejavu-core fonts-wine
+packages=(mingw-w64 wine wine64 nsis librsvg2-bin ccache xz-utils fonts-dejavu-core fonts-wine
   qt6-translations-l10n xvfb xauth imagemagick xdotool)
 missing=()
 for p in "${packages[@]}"; do
