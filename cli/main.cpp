@@ -111,7 +111,8 @@ private:
         return false;
     }
 
-    // A size request with one attempt per number; no message for silence.
+    // A size request with one attempt per number, then the handler version of
+    // each that answered; no message for silence.
     int scan()
     {
         s_.requests.setAttempts(1);
@@ -127,10 +128,18 @@ private:
             uint32_t size = 0;
             if (s_.requests.RequestSize(ObjJournalHeader, size, 0, QString()) != 0)
                 continue;
+            struct Sink : ControllerInfoSink
+            {
+                QString handler;
+                void handlerVersion(const QString &text) override { handler = text; }
+                void header(const QString &, const QStringList &) override {}
+            } sink;
+            ControllerInfo(s_, sink).readHandlerVersion();
             if (o_.json)
-                results_.append(QJsonObject{{QStringLiteral("net"), net}});
+                results_.append(QJsonObject{{QStringLiteral("net"), net},
+                                            {QStringLiteral("handler"), sink.handler}});
             else
-                print(QString::number(net));
+                print(QStringLiteral("%1: %2").arg(net).arg(sink.handler));
         }
         if (terminal)
             std::fprintf(stderr, "\r    \r");

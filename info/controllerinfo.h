@@ -42,8 +42,10 @@ public:
     // cannot be had (also when the size does not fit the check's 32-bit signed size).
     static std::unique_ptr<uint8_t[]> allocateHeader(uint32_t size);
 
-private:
+    // The request-handler version alone, without messages: 0 when it came.
     int readHandlerVersion();
+
+private:
     int readHeader(uint8_t *raw, uint32_t size, bool &complete);
     void showHeader(const uint8_t *raw, uint32_t size);
 

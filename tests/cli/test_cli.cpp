@@ -75,8 +75,14 @@ TEST(Cli, ScanFindsExactlyTheControllersOnTheLine)
     const QJsonDocument json = QJsonDocument::fromJson(run.out);
     ASSERT_TRUE(json.isArray()) << run.out.constData();
     QList<int> found;
-    for (const QJsonValue &v : json.array())
+    for (const QJsonValue &v : json.array()) {
         found << v.toObject().value(QStringLiteral("net")).toInt();
+        EXPECT_TRUE(v.toObject()
+                        .value(QStringLiteral("handler"))
+                        .toString()
+                        .startsWith(QStringLiteral("Обработчик запросов по связи: Версия")))
+            << run.out.constData();
+    }
     EXPECT_EQ(found, (QList<int>{3, 7, 33}));
 }
 
