@@ -75,7 +75,10 @@ std::vector<uint8_t> encodeFrame(const uint8_t *payload, size_t size)
     return out;
 }
 
-FrameDecoder::FrameDecoder(size_t maxPayload) : maxPayload_(std::min(maxPayload, kMaxPayload)) {}
+FrameDecoder::FrameDecoder(size_t maxPayload, bool waitsForNext)
+    : maxPayload_(std::min(maxPayload, kMaxPayload)), waitsForNext_(waitsForNext)
+{
+}
 
 void FrameDecoder::feed(const uint8_t *data, size_t size)
 {
@@ -117,6 +120,26 @@ bool FrameDecoder::findHeader()
     }
 }
 
+FrameDecoder::Tail FrameDecoder::tailOf(size_t frameSize, size_t &needed) const
+{
+    const size_t end = pos_ + frameSize;
+    Tail tail = Tail::Clear;
+    needed = 0;
+    for (size_t at = std::max(pos_ + 1, end - std::min(end, kTailScan)); at < end; ++at) {
+        if (buffer_[at] != kStartMark)
+            continue;
+        if (at + kHeaderSize > buffer_.size()) {
+            tail = Tail::Unknown;
+            needed = std::max(needed, at + kHeaderSize - pos_);
+            continue;
+        }
+        const uint8_t *header = buffer_.data() + at;
+        if (crc8(header, 3) == header[3] && payloadLengthAt(at) <= maxPayload_)
+            return Tail::NextFrame;
+    }
+    return tail;
+}
+
 bool FrameDecoder::takeFrame(std::vector<uint8_t> &payload)
 {
     while (findHeader()) {
@@ -127,7 +150,21 @@ bool FrameDecoder::takeFrame(std::vector<uint8_t> &payload)
         const uint8_t *frame = buffer_.data() + pos_;
         const uint16_t expected =
             uint16_t(frame[kHeaderSize + length]) | uint16_t(frame[kHeaderSize + length + 1] << 8);
-        if (crc16(frame + 1, kHeaderSize - 1 + length) != expected) {
+        bool good = crc16(frame + 1, kHeaderSize - 1 + length) == expected;
+        if (good && !released_) {
+            size_t needed = 0;
+            const Tail tail = tailOf(frameSize, needed);
+            if (tail == Tail::Unknown && waitsForNext_) {
+                held_ = true;
+                heldNeed_ = needed;
+                return false;
+            }
+            // Bytes were lost inside: the check sum passed by chance.
+            good = tail != Tail::NextFrame;
+        }
+        held_ = false;
+        released_ = false;
+        if (!good) {
             ++counters_.crcErrors;
             ++counters_.garbageBytes;
             ++pos_;
@@ -159,13 +196,20 @@ size_t FrameDecoder::missingBytes() const
     if (crc8(header, 3) != header[3])
         return 0;
     const size_t frameSize = payloadLengthAt(pos_) + kFramingSize;
-    return end - pos_ < frameSize ? frameSize - (end - pos_) : 0;
+    if (end - pos_ < frameSize)
+        return frameSize - (end - pos_);
+    return held_ && !released_ && heldNeed_ > end - pos_ ? heldNeed_ - (end - pos_) : 0;
 }
 
 void FrameDecoder::skipPending()
 {
     if (!framePending())
         return;
+    if (held_) {
+        // Nothing followed at once, so nothing of another frame is in it.
+        released_ = true;
+        return;
+    }
     ++counters_.stalledFrames;
     ++counters_.garbageBytes;
     ++pos_;
@@ -175,6 +219,8 @@ void FrameDecoder::reset()
 {
     buffer_.clear();
     pos_ = 0;
+    held_ = false;
+    released_ = false;
 }
 
 void FrameDecoder::compact()

@@ -22,6 +22,13 @@ inline constexpr size_t kHeaderSize = 4;
 inline constexpr size_t kTrailerSize = 2;
 inline constexpr size_t kFramingSize = kHeaderSize + kTrailerSize;
 inline constexpr size_t kMaxPayload = 0xFFFF;
+// How far back from a frame's end a receiver looks for the header of the
+// next frame. A frame that lost d bytes on the way ends with the first d
+// bytes of the one after it, and its CRC-16 then passes by chance once in
+// 65536: on a lossy line streaming replies, once in a few hundred damaged
+// frames. Such a frame is refused; a good one ends so only by chance (a start
+// mark and a length check that fits), and is then merely asked for again.
+inline constexpr size_t kTailScan = 16;
 
 uint8_t crc8(const uint8_t *data, size_t size);
 uint16_t crc16(const uint8_t *data, size_t size, uint16_t crc = 0xFFFF);
@@ -45,7 +52,10 @@ public:
         uint64_t stalledFrames = 0; // pending frames given up by skipPending()
     };
 
-    explicit FrameDecoder(size_t maxPayload = kMaxPayload);
+    // `waitsForNext`: a whole frame whose last bytes may begin the next
+    // frame is held until those bytes or a quiet line tell (a receiver that
+    // must answer at once judges it by the bytes already there).
+    explicit FrameDecoder(size_t maxPayload = kMaxPayload, bool waitsForNext = true);
 
     void feed(const uint8_t *data, size_t size);
     // Moves the next good frame's payload into `payload` (replacing its
@@ -53,13 +63,16 @@ public:
     bool takeFrame(std::vector<uint8_t> &payload);
 
     // After takeFrame() gave false: true while a frame has begun (a start
-    // mark, and a good header once four bytes are there) but is incomplete.
+    // mark, and a good header once four bytes are there) but is incomplete,
+    // or is whole but its last bytes may be the start of the next frame.
     bool framePending() const;
     // Bytes still needed for the pending frame (a lower bound while its
     // header is incomplete); 0 when none pends.
     size_t missingBytes() const;
-    // Gives up the pending frame (its bytes may hold a start mark of a good
-    // frame, so scanning resumes right after the abandoned mark).
+    // The line stayed quiet: gives up the pending frame (its bytes may hold
+    // a start mark of a good frame, so scanning resumes right after the
+    // abandoned mark), or, when it is whole and only waited for what follows,
+    // lets takeFrame() give it.
     void skipPending();
     // Forgets every buffered byte; the counters stay.
     void reset();
@@ -72,13 +85,23 @@ private:
     // Advances pos_ to the next plausible frame start; true when a whole
     // header with a good check lies at pos_.
     bool findHeader();
+    enum class Tail { Clear, Unknown, NextFrame };
+    // Whether the frame of `frameSize` bytes at pos_ ends with the header of
+    // another frame: the frame lost bytes and took the next one's instead.
+    Tail tailOf(size_t frameSize, size_t &needed) const;
     size_t payloadLengthAt(size_t at) const;
     void compact();
 
     std::vector<uint8_t> buffer_;
     size_t pos_ = 0;
     size_t maxPayload_;
+    bool waitsForNext_;
     Counters counters_;
+    // The frame at pos_ is whole and good but waits for the bytes after it
+    // (heldNeed_ counted from pos_); released_ once the line stayed quiet.
+    bool held_ = false;
+    bool released_ = false;
+    size_t heldNeed_ = 0;
 };
 
 } // namespace vestan::line

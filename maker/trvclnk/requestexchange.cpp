@@ -197,6 +197,12 @@ int32_t RequestExchange::receive(const uint8_t *request, uint16_t requestLength,
             waitUntil = std::min(deadline, lastByteAt + interByte);
         }
         if (now >= waitUntil) {
+            if (now >= deadline && decoder_.framePending()) {
+                // Out of time: a whole reply that waited for what follows is
+                // taken, a frame still arriving is given up.
+                decoder_.skipPending();
+                continue;
+            }
             if (now >= deadline || brokenSeen)
                 return endWithoutReply(brokenSeen);
             continue;

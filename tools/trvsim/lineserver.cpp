@@ -32,7 +32,7 @@ LineServer::LineServer(int fd, const SimOptions &options, Controller &controller
 LineServer::LineServer(int fd, const SimOptions &options, std::map<int, Controller *> controllers,
                        std::FILE *events)
     : fd_(fd), options_(options), controllers_(std::move(controllers)), events_(events),
-      decoder_(kMaxRequest)
+      decoder_(kMaxRequest, false)
 {
     if (options.modem)
         modem_ = std::make_unique<ModemEmulator>(options.modemFail, options.guardMs);

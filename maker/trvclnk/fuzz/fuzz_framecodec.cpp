@@ -13,7 +13,8 @@
 // Without bit 3 the frames taken must equal those of a plain scan over the
 // whole line: at each place, a start mark with a good header check, a length
 // within the limit and a good CRC-16 over a frame that fits is a frame, and
-// anything else loses one byte.
+// anything else loses one byte; so does a frame whose last kTailScan bytes
+// hold a start mark with a good header check and a length within the limit.
 
 #include "maker/trvclnk/framecodec.h"
 
@@ -76,6 +77,18 @@ Bytes composeLine(const uint8_t *data, size_t size)
     return line;
 }
 
+bool endsInAHeader(const Bytes &line, size_t at, size_t size, size_t limit)
+{
+    for (size_t h = at + 1 + (size > kTailScan + 1 ? size - kTailScan - 1 : 0); h < at + size;
+         ++h) {
+        const uint8_t *p = line.data() + h;
+        if (p[0] == kStartMark && h + kHeaderSize <= line.size() && crc8(p, 3) == p[3] &&
+            (size_t(p[1]) | size_t(p[2]) << 8) <= limit)
+            return true;
+    }
+    return false;
+}
+
 std::vector<Bytes> scanWhole(const Bytes &line, size_t limit)
 {
     std::vector<Bytes> frames;
@@ -85,7 +98,8 @@ std::vector<Bytes> scanWhole(const Bytes &line, size_t limit)
         const size_t length = size_t(p[1]) | size_t(p[2]) << 8;
         if (p[0] == kStartMark && crc8(p, 3) == p[3] && length <= limit &&
             at + length + kFramingSize <= line.size() &&
-            crc16(p + 1, 3 + length) == (p[4 + length] | p[5 + length] << 8)) {
+            crc16(p + 1, 3 + length) == (p[4 + length] | p[5 + length] << 8) &&
+            !endsInAHeader(line, at, length + kFramingSize, limit)) {
             frames.emplace_back(p + kHeaderSize, p + kHeaderSize + length);
             at += length + kFramingSize;
         } else {
@@ -135,7 +149,8 @@ struct Run
         if (decoder.framePending()) {
             check(decoder.missingBytes() > 0);
             check(decoder.missingBytes() <= decoder.maxPayload() + kFramingSize);
-            check(decoder.bufferedBytes() < decoder.maxPayload() + kFramingSize);
+            // A whole frame may wait for the first bytes of the next one.
+            check(decoder.bufferedBytes() < decoder.maxPayload() + kFramingSize + kHeaderSize);
         }
         checkAccounts();
     }
