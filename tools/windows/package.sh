@@ -15,12 +15,8 @@ translations=${VESTAN_QT_TRANSLATIONS:-/usr/share/qt6/translations}
 mingw=x86_64-w64-mingw32
 
 # Only what ships is built: the tests are tools/windows/check.sh's business.
-"$top/tools/windows/build.sh" vestan trvCLNK tarvel
-programs=(vestan.exe)
-if cmake --build "$build" --target help | grep -qx 'vestan-cli: phony'; then
-  cmake --build "$build" -j2 --target vestan-cli
-  programs+=(vestan-cli.exe)
-fi
+"$top/tools/windows/build.sh" vestan vestan-cli trvCLNK tarvel
+programs=(vestan.exe vestan-cli.exe)
 
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 [ -n "$version" ] || { echo "package: no project version in $build/CMakeCache.txt" >&2; exit 1; }
