@@ -77,8 +77,7 @@ std::vector<uint8_t> encodeFrame(const uint8_t *payload, size_t size)
 
 FrameDecoder::FrameDecoder(size_t maxPayload, bool waitsForNext)
     : maxPayload_(std::min(maxPayload, kMaxPayload)), waitsForNext_(waitsForNext)
-{
-}
+{}
 
 void FrameDecoder::feed(const uint8_t *data, size_t size)
 {
@@ -120,21 +119,23 @@ bool FrameDecoder::findHeader()
     }
 }
 
-FrameDecoder::Tail FrameDecoder::tailOf(size_t frameSize, size_t &needed) const
+bool FrameDecoder::headerAt(size_t at) const
+{
+    const uint8_t *header = buffer_.data() + at;
+    return header[0] == kStartMark && crc8(header, 3) == header[3] &&
+           payloadLengthAt(at) <= maxPayload_;
+}
+
+FrameDecoder::Tail FrameDecoder::tailOf(size_t frameSize) const
 {
     const size_t end = pos_ + frameSize;
     Tail tail = Tail::Clear;
-    needed = 0;
     for (size_t at = std::max(pos_ + 1, end - std::min(end, kTailScan)); at < end; ++at) {
         if (buffer_[at] != kStartMark)
             continue;
-        if (at + kHeaderSize > buffer_.size()) {
+        if (at + kHeaderSize > buffer_.size())
             tail = Tail::Unknown;
-            needed = std::max(needed, at + kHeaderSize - pos_);
-            continue;
-        }
-        const uint8_t *header = buffer_.data() + at;
-        if (crc8(header, 3) == header[3] && payloadLengthAt(at) <= maxPayload_)
+        else if (headerAt(at))
             return Tail::NextFrame;
     }
     return tail;
@@ -152,15 +153,29 @@ bool FrameDecoder::takeFrame(std::vector<uint8_t> &payload)
             uint16_t(frame[kHeaderSize + length]) | uint16_t(frame[kHeaderSize + length + 1] << 8);
         bool good = crc16(frame + 1, kHeaderSize - 1 + length) == expected;
         if (good && !released_) {
-            size_t needed = 0;
-            const Tail tail = tailOf(frameSize, needed);
-            if (tail == Tail::Unknown && waitsForNext_) {
+            // A frame that lost bytes ends with the next frame's start, and
+            // its check sum passed by chance; a good frame's own bytes may
+            // look so too. What follows tells: after a whole frame the next
+            // one begins, or the line is quiet; after a damaged one comes the
+            // rest of the frame it ate into. (Judging by the frame alone would
+            // refuse such a good frame for ever: asking again brings it back.)
+            const Tail tail = tailOf(frameSize);
+            const size_t after = pos_ + frameSize;
+            const size_t following = buffer_.size() - after;
+            bool known = tail != Tail::Unknown;
+            if (tail == Tail::NextFrame) {
+                if (following > 0 && buffer_[after] != kStartMark)
+                    good = false;
+                else if (following >= kHeaderSize)
+                    good = headerAt(after);
+                else
+                    known = false;
+            }
+            if (!known && waitsForNext_) {
                 held_ = true;
-                heldNeed_ = needed;
+                heldNeed_ = frameSize + kHeaderSize;
                 return false;
             }
-            // Bytes were lost inside: the check sum passed by chance.
-            good = tail != Tail::NextFrame;
         }
         held_ = false;
         released_ = false;

@@ -26,8 +26,10 @@ inline constexpr size_t kMaxPayload = 0xFFFF;
 // next frame. A frame that lost d bytes on the way ends with the first d
 // bytes of the one after it, and its CRC-16 then passes by chance once in
 // 65536: on a lossy line streaming replies, once in a few hundred damaged
-// frames. Such a frame is refused; a good one ends so only by chance (a start
-// mark and a length check that fits), and is then merely asked for again.
+// frames. A good frame ends so only by chance (a start mark and a length
+// check that fits): what follows tells the two apart, the next frame's start
+// or a quiet line after a whole frame, the rest of the eaten one after a
+// damaged frame.
 inline constexpr size_t kTailScan = 16;
 
 uint8_t crc8(const uint8_t *data, size_t size);
@@ -85,10 +87,18 @@ private:
     // Advances pos_ to the next plausible frame start; true when a whole
     // header with a good check lies at pos_.
     bool findHeader();
-    enum class Tail { Clear, Unknown, NextFrame };
-    // Whether the frame of `frameSize` bytes at pos_ ends with the header of
-    // another frame: the frame lost bytes and took the next one's instead.
-    Tail tailOf(size_t frameSize, size_t &needed) const;
+    // A start mark with a good header check and an allowed length at `at`.
+    bool headerAt(size_t at) const;
+    enum class Tail
+    {
+        Clear,
+        Unknown,
+        NextFrame
+    };
+    // Whether the frame of `frameSize` bytes at pos_ ends with the start of
+    // another frame (a start mark with a good header), the sign of a frame
+    // that lost bytes; Unknown while such a header has not all arrived.
+    Tail tailOf(size_t frameSize) const;
     size_t payloadLengthAt(size_t at) const;
     void compact();
 

@@ -14,7 +14,8 @@
 // whole line: at each place, a start mark with a good header check, a length
 // within the limit and a good CRC-16 over a frame that fits is a frame, and
 // anything else loses one byte; so does a frame whose last kTailScan bytes
-// hold a start mark with a good header check and a length within the limit.
+// hold a start mark with a good header check and a length within the limit
+// when the byte after it is no start mark or the four after it no good header.
 
 #include "maker/trvclnk/framecodec.h"
 
@@ -77,16 +78,25 @@ Bytes composeLine(const uint8_t *data, size_t size)
     return line;
 }
 
-bool endsInAHeader(const Bytes &line, size_t at, size_t size, size_t limit)
+bool goodHeaderAt(const Bytes &line, size_t h, size_t limit)
 {
-    for (size_t h = at + 1 + (size > kTailScan + 1 ? size - kTailScan - 1 : 0); h < at + size;
-         ++h) {
-        const uint8_t *p = line.data() + h;
-        if (p[0] == kStartMark && h + kHeaderSize <= line.size() && crc8(p, 3) == p[3] &&
-            (size_t(p[1]) | size_t(p[2]) << 8) <= limit)
-            return true;
-    }
-    return false;
+    const uint8_t *p = line.data() + h;
+    return h + kHeaderSize <= line.size() && p[0] == kStartMark && crc8(p, 3) == p[3] &&
+           (size_t(p[1]) | size_t(p[2]) << 8) <= limit;
+}
+
+// A good frame refused for what its end and the bytes after it show.
+bool refusedByItsEnd(const Bytes &line, size_t at, size_t size, size_t limit)
+{
+    bool endsInAHeader = false;
+    for (size_t h = at + 1 + (size > kTailScan + 1 ? size - kTailScan - 1 : 0); h < at + size; ++h)
+        endsInAHeader = endsInAHeader || goodHeaderAt(line, h, limit);
+    const size_t after = at + size;
+    if (!endsInAHeader || after == line.size())
+        return false;
+    if (line[after] != kStartMark)
+        return true;
+    return after + kHeaderSize <= line.size() && !goodHeaderAt(line, after, limit);
 }
 
 std::vector<Bytes> scanWhole(const Bytes &line, size_t limit)
@@ -99,7 +109,7 @@ std::vector<Bytes> scanWhole(const Bytes &line, size_t limit)
         if (p[0] == kStartMark && crc8(p, 3) == p[3] && length <= limit &&
             at + length + kFramingSize <= line.size() &&
             crc16(p + 1, 3 + length) == (p[4 + length] | p[5 + length] << 8) &&
-            !endsInAHeader(line, at, length + kFramingSize, limit)) {
+            !refusedByItsEnd(line, at, length + kFramingSize, limit)) {
             frames.emplace_back(p + kHeaderSize, p + kHeaderSize + length);
             at += length + kFramingSize;
         } else {

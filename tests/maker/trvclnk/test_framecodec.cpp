@@ -294,6 +294,30 @@ TEST(FrameDecoding, FrameThatLostBytesButPassedItsCrcByChanceIsRefused)
     }
 }
 
+TEST(FrameDecoding, GoodFrameWhoseOwnBytesEndLikeAFrameStartIsTaken)
+{
+    // The last bytes of a good reply hold a start mark and a good header by
+    // chance. Asking again would bring the same bytes, so what follows
+    // decides: the next frame, a quiet line, a foreign frame.
+    Bytes a = payloadOf(40, 25);
+    const uint8_t fake[3] = {kStartMark, 5, 0};
+    std::copy(fake, fake + 3, a.begin() + 32);
+    a[35] = crc8(fake, 3);
+    const Bytes b = payloadOf(30, 26);
+    Bytes stream = frameOf(a);
+    append(stream, frameOf(b));
+    FrameDecoder streamed;
+    EXPECT_EQ(decodeAll(streamed, stream), (std::vector<Bytes>{a, b}));
+    FrameDecoder alone;
+    EXPECT_EQ(decodeAll(alone, frameOf(a)), std::vector<Bytes>{a});
+    // Noise right after it is what a damaged frame would show: asked again.
+    stream = frameOf(a);
+    stream.push_back(0x11);
+    append(stream, frameOf(b));
+    FrameDecoder noisy;
+    EXPECT_EQ(decodeAll(noisy, stream), std::vector<Bytes>{b});
+}
+
 TEST(FrameDecoding, FrameEndingLikeAFrameStartWaitsForWhatFollows)
 {
     Bytes a = payloadOf(40, 23);
