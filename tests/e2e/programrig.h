@@ -1,52 +1,22 @@
 #pragma once
 
-// The whole program offscreen against a simulated controller: the main
-// window on an answering host, bound to the real trvCLNK.so, with the line
-// from LineRig. The temporary transfer file lands in a private directory.
+// The whole program offscreen against a simulated controller: the window rig
+// bound to the real trvCLNK.so, with the line from LineRig.
 
-#include "app/mainwindow.h"
-#include "app/programstate.h"
-#include "platform/claimedfile.h"
+#include "tests/e2e/windowrig.h"
 #include "tests/support/linerig.h"
 
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
 #include <QToolButton>
-#include <gtest/gtest.h>
-#include <memory>
-#include <ostream>
-
-// Texts in failure messages as text.
-inline void PrintTo(const QString &text, std::ostream *out)
-{
-    *out << '"' << text.toStdString() << '"';
-}
 
 namespace vestan::test {
 
-class ProgramRig : public ::testing::Test
+class ProgramRig : public WindowRig
 {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(work.isValid());
-        ASSERT_TRUE(QDir(work.path()).mkpath(QStringLiteral("tmp")));
-        hadTmp_ = qEnvironmentVariableIsSet("TMPDIR");
-        savedTmp_ = qgetenv("TMPDIR");
-        qputenv("TMPDIR", QFile::encodeName(tmpDir()));
-        host.path = work.filePath(QStringLiteral("vestan"));
-    }
-
     void TearDown() override
     {
-        window.reset();
-        state.reset();
+        WindowRig::TearDown();
         line.reset();
-        if (hadTmp_)
-            qputenv("TMPDIR", savedTmp_);
-        else
-            qunsetenv("TMPDIR");
     }
 
     static LineSetup simWith(const QStringList &simArguments)
@@ -61,59 +31,11 @@ protected:
     {
         line = std::make_unique<LineRig>(setup);
         ASSERT_TRUE(line->ready()) << line->failure().toStdString();
-        state = std::make_unique<ProgramState>(host);
-        window = std::make_unique<MainWindow>(
-            *state, nullptr, [](ProgramState &s) { return LineRig::bindRealLibrary(s); });
-        ASSERT_TRUE(window->started()) << "the real library did not bind";
+        ASSERT_NO_FATAL_FAILURE(
+            startWindow([](ProgramState &s) { return LineRig::bindRealLibrary(s); }));
     }
 
-    // A click on the tool bar's open button, as the user opens the link.
-    void openLink()
-    {
-        click("SBtnComOpenClose");
-        ASSERT_EQ(state->channel.isOpen, 1) << boxText();
-    }
-
-    void click(const char *name)
-    {
-        auto *button = find<QAbstractButton>(name);
-        ASSERT_NE(button, nullptr) << name;
-        ASSERT_TRUE(button->isEnabled()) << name;
-        button->click();
-    }
-
-    template <typename T = QWidget> T *find(const char *name) const
-    {
-        return window->findChild<T *>(QString::fromLatin1(name));
-    }
-
-    QString tmpDir() const { return work.filePath(QStringLiteral("tmp")); }
-    QString userTmpDir() const { return userTempDirectory(); }
-    QString tempFileName() const { return userTmpDir() + QStringLiteral("/vestan.TMP"); }
-    QStringList tmpEntries() const
-    {
-        return QDir(userTmpDir()).entryList(QDir::Files | QDir::Hidden | QDir::System);
-    }
-    QString target(const char *name) const { return work.filePath(QString::fromLatin1(name)); }
-
-    // Every box the host was shown, for failure messages.
-    std::string boxText() const
-    {
-        QString all;
-        for (const RecordedBox &box : host.boxes)
-            all += box.caption + QStringLiteral(" | ") + box.text + u'\n';
-        return all.toStdString();
-    }
-
-    QTemporaryDir work;
-    AutoHost host;
     std::unique_ptr<LineRig> line;
-    std::unique_ptr<ProgramState> state;
-    std::unique_ptr<MainWindow> window;
-
-private:
-    QByteArray savedTmp_;
-    bool hadTmp_ = false;
 };
 
 } // namespace vestan::test

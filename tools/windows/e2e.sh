@@ -3,7 +3,8 @@
 # pseudo-terminal that Wine's COM5 points at, vestan-cli.exe and trvCLNK.dll
 # (the window's loader, request layer, portion loop and temporary file)
 # download the journal and read the software image, each byte for byte what
-# trvsim --dump wrote.
+# trvsim --dump wrote; then the same through the window's real widgets
+# (test_windowline.exe) on the same line.
 # Needs the Linux build's trvsim ($VESTAN_BUILD, default build/) and the
 # Windows build (tools/windows/build.sh).
 set -euo pipefail
@@ -64,5 +65,15 @@ elif ! cmp "$work/flash.bin" "$work/dump/0900.bin"; then
   status=1
 else
   echo "e2e: software image of $(stat -c %s "$work/flash.bin") bytes under Wine, byte-identical"
+fi
+# The window itself, offscreen, on the same library, port and controller.
+if ! VESTAN_LINE_PORT=COM12 VESTAN_LINE_NET=33 VESTAN_LINE_DUMP="$(winpath "$work/dump")" \
+    VESTAN_LINE_LIBRARY="$(winpath "$work/app/trvCLNK.dll")" \
+    wine "$build/tests/test_windowline.exe" -platform offscreen >"$work/window.log" 2>&1; then
+  echo "e2e: the window's journal download or image upload under Wine failed:" >&2
+  cat "$work/window.log" >&2
+  status=1
+else
+  echo "e2e: the window downloaded the journal and read the image under Wine, byte-identical"
 fi
 exit $status
