@@ -112,7 +112,8 @@ void CliDownload::progress(int net, uint64_t done, uint64_t total, uint64_t fetc
 DownloadOutcome CliDownload::run(int net, const QString &target, const QList<DownloadPiece> &pieces)
 {
     DownloadOutcome outcome;
-    if (QFileInfo::exists(target) && !force) {
+    const QFileInfo existing(target);
+    if ((existing.exists() || existing.isSymLink()) && !force) {
         say(target, QStringLiteral("exists; --force replaces it"));
         return outcome;
     }
@@ -185,13 +186,20 @@ DownloadOutcome CliDownload::run(int net, const QString &target, const QList<Dow
     temp.CloseTempFile();
     const bool complete = written && error == 0 && !differs && done == total;
     if (complete) {
-        host_.questionAnswer = kIdYes; // the replace question: --force was checked above
+        // The replace question: a file that appeared during the download is
+        // no more replaced without --force than one that was there before.
+        host_.questionAnswer = force ? kIdYes : kIdNo;
         outcome.stored = CopyOrMoveFile(state_, kCopyFile, temp.TempFileName(), target);
         host_.questionAnswer = kIdNo;
-        if (outcome.stored) {
-            QFile::remove(part);
-            QFile::remove(checkName(part));
+        if (!outcome.stored) {
+            // Never thrown away: the whole download waits in the temporary file.
+            say(temp.TempFileName(), QStringLiteral("holds the whole download; copy it "
+                                                    "elsewhere before the next run"));
+            outcome.keptInTemporaryFile = true;
+            return outcome;
         }
+        QFile::remove(part);
+        QFile::remove(checkName(part));
         outcome.continuedAt = kept.size();
     } else if (differs) {
         say(part, QStringLiteral("the controller's journal header is not the one of the partial "

@@ -22,6 +22,9 @@ struct DownloadOutcome
     bool stored = false;
     QString partial;          // the partial file kept for --continue, if any
     uint64_t continuedAt = 0; // bytes taken from a partial file
+    // The whole download stayed in the temporary file, as the copy to the
+    // target failed: the next transfer would reuse that file.
+    bool keptInTemporaryFile = false;
 };
 
 // The command line's download: the pieces one after another through the

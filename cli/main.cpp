@@ -11,6 +11,7 @@
 #include "info/controllerinfo.h"
 #include "info/infotexts.h"
 #include "link/linkloader.h"
+#include "platform/codepage.h"
 #include "platform/serialports.h"
 #include "platform/terminal.h"
 #include "upload/imageupload.h"
@@ -28,9 +29,12 @@ namespace vestan {
 namespace {
 
 volatile std::sig_atomic_t interrupted = 0;
-void onInterrupt(int)
+void onInterrupt(int sig)
 {
     interrupted = 1;
+    // A second Ctrl+C ends at once, also during an open or a dial that the
+    // first one cannot stop.
+    std::signal(sig, SIG_DFL);
 }
 
 // The window's settings give the defaults, so both talk to the same controller.
@@ -71,7 +75,7 @@ public:
             failed = scan();
         else
             for (const int net : o_.nets) {
-                if (interrupted)
+                if (interrupted || keptInTemporaryFile_)
                     break;
                 s_.channel.netNumber = uint8_t(net);
                 failed += one(net) ? 0 : 1;
@@ -99,15 +103,15 @@ private:
     bool openLink()
     {
         const int32_t port = s_.channel.portIndex = o_.portIndex;
-        const QByteArray phone = o_.phone.toLocal8Bit();
+        const QByteArray phone = toCp1251(o_.phone);
         s_.api._trvCL_fSetPhone(port, phone.constData());
         const int32_t result = s_.api._trvCL_fOpen(port);
         s_.channel.isOpen = s_.api._trvCL_fIsOpen(port);
         s_.channel.baudRate = s_.api._trvCL_fParamBaud(port);
         if (result >= 0 && s_.channel.isOpen)
             return true;
-        const char *text = s_.api._trvCL_fErr2str(result);
-        std::fprintf(stderr, "COM%d: %s\n", port + 1, text ? text : "");
+        std::fprintf(stderr, "COM%d: %s\n", port + 1,
+                     qUtf8Printable(fromCp1251(s_.api._trvCL_fErr2str(result))));
         return false;
     }
 
@@ -271,6 +275,7 @@ private:
         download.resume = o_.resume;
         const QString file = target(net);
         const DownloadOutcome outcome = download.run(net, file, pieces);
+        keptInTemporaryFile_ = outcome.keptInTemporaryFile;
         if (!outcome.partial.isEmpty())
             r.insert(QStringLiteral("partial"), outcome.partial);
         if (!outcome.stored)
@@ -329,6 +334,9 @@ private:
     CliHost &host_;
     const CliOptions &o_;
     QJsonArray results_;
+    // A finished download waits in the temporary file: no further transfer
+    // may reuse that file.
+    bool keptInTemporaryFile_ = false;
 };
 
 } // namespace
