@@ -109,7 +109,8 @@ void CliDownload::progress(int net, uint64_t done, uint64_t total, uint64_t fetc
     host_.progressShown = true;
 }
 
-DownloadOutcome CliDownload::run(int net, const QString &target, const QList<DownloadPiece> &pieces)
+DownloadOutcome CliDownload::run(int net, const QString &target, const QString &part,
+                                 const QList<DownloadPiece> &pieces)
 {
     DownloadOutcome outcome;
     const QFileInfo existing(target);
@@ -117,7 +118,6 @@ DownloadOutcome CliDownload::run(int net, const QString &target, const QList<Dow
         say(target, QStringLiteral("exists; --force replaces it"));
         return outcome;
     }
-    const QString part = partialName(target);
     QByteArray kept;
     if (resume && QFileInfo::exists(part)) {
         const QString why = loadPartial(part, net, pieces, kept);

@@ -43,7 +43,9 @@ public:
     bool resumable = false;
     bool resume = false;
 
-    DownloadOutcome run(int net, const QString &target, const QList<DownloadPiece> &pieces);
+    // `part`: where a broken download is kept for --continue.
+    DownloadOutcome run(int net, const QString &target, const QString &part,
+                        const QList<DownloadPiece> &pieces);
 
     static QString partialName(const QString &target) { return target + QStringLiteral(".part"); }
 

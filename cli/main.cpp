@@ -274,7 +274,10 @@ private:
         download.resumable = resumable;
         download.resume = o_.resume;
         const QString file = target(net);
-        const DownloadOutcome outcome = download.run(net, file, pieces);
+        // Named without the date, so that a later run finds it to continue.
+        const QString part =
+            CliDownload::partialName(QFileInfo(o_.outputFor(net, QString())).absoluteFilePath());
+        const DownloadOutcome outcome = download.run(net, file, part, pieces);
         keptInTemporaryFile_ = outcome.keptInTemporaryFile;
         if (!outcome.partial.isEmpty())
             r.insert(QStringLiteral("partial"), outcome.partial);
