@@ -2,21 +2,29 @@
 # Puts the Qt SDK for the Windows cross build in $VESTAN_WINSDK (default
 # ~/.cache/vestan/winsdk): Qt 6.4.2 Core/Gui/Widgets/Test for
 # x86_64-w64-mingw32, static GoogleTest/GoogleMock, the MinGW runtime DLLs.
+# The shared archive lies in ../shared/windows beside the checkout's root,
+# wherever the checkout is.
 # Nothing to do when it is there; unpacks the shared archive when that is at
 # hand; else builds it from Debian's qt6-base and googletest sources (about
 # 20 minutes on two cores; needs deb-src entries and dpkg-dev).
 set -euo pipefail
 sdk=${VESTAN_WINSDK:-$HOME/.cache/vestan/winsdk}
 prefix=$sdk/qt6-mingw64
-archive=${VESTAN_WINSDK_ARCHIVE:-/work/shared/windows/qt6.4.2-mingw64.tar.xz}
+top=$(cd "$(dirname "$0")/../.." && pwd)
+archive=${VESTAN_WINSDK_ARCHIVE:-$top/../shared/windows/qt6.4.2-mingw64.tar.xz}
+# An SDK unpacked from the earlier archive has no Qt Network; the network
+# ports need it, so such an SDK counts as missing and is replaced.
+sdkComplete() {
+  [ -f "$prefix/lib/cmake/Qt6/Qt6Config.cmake" ] && [ -d "$prefix/lib/cmake/Qt6Network" ]
+}
 
 # --available: whether the SDK is at hand without building it (exit code).
 if [ "${1:-}" = --available ]; then
-  [ -f "$prefix/lib/cmake/Qt6/Qt6Config.cmake" ] || [ -f "$archive" ]
+  sdkComplete || [ -f "$archive" ]
   exit
 fi
 
-if [ -f "$prefix/lib/cmake/Qt6/Qt6Config.cmake" ]; then
+if sdkComplete; then
   [ "${1:-}" = --quiet ] || echo "winsdk: $prefix"
   exit 0
 fi
@@ -55,7 +63,7 @@ cmake -S "$qtsrc" -B "$work/qt-build" -G Ninja \
   -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DQT6_MINGW64_PREFIX="$tmpprefix" \
   -DCMAKE_INSTALL_PREFIX="$tmpprefix" -DCMAKE_BUILD_TYPE=Release -DBUILD_SHARED_LIBS=ON \
   -DQT_HOST_PATH=/usr -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF \
-  -DFEATURE_sql=OFF -DFEATURE_network=OFF -DFEATURE_dbus=OFF -DFEATURE_xml=OFF \
+  -DFEATURE_sql=OFF -DFEATURE_network=ON -DFEATURE_ssl=OFF -DFEATURE_schannel=OFF -DFEATURE_dtls=OFF -DFEATURE_dbus=OFF -DFEATURE_xml=OFF \
   -DFEATURE_printsupport=OFF -DFEATURE_concurrent=OFF -DFEATURE_opengl=OFF \
   -DFEATURE_vulkan=OFF -DFEATURE_jpeg=OFF -DFEATURE_icu=OFF -DFEATURE_zstd=OFF \
   -DFEATURE_glib=OFF -DFEATURE_tabletevent=OFF -DFEATURE_direct2d1_1=OFF \
