@@ -5,6 +5,7 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 build=${VESTAN_BUILD:-$top/build}
 
 "$top/tools/setup.sh"
+. "$top/tools/as-user.sh"
 # ccache, when there, lets several checkouts share their compiled objects.
 if command -v ccache >/dev/null; then
   export CMAKE_CXX_COMPILER_LAUNCHER=${CMAKE_CXX_COMPILER_LAUNCHER:-ccache}
