@@ -8,12 +8,7 @@ build=${VESTAN_BUILD:-$top/build}
 debBuild=$build/deb
 
 "$top/tools/setup.sh"
-. "$top/tools/as-user.sh"
-if command -v ccache >/dev/null; then
-  export CMAKE_CXX_COMPILER_LAUNCHER=${CMAKE_CXX_COMPILER_LAUNCHER:-ccache}
-  export CMAKE_C_COMPILER_LAUNCHER=${CMAKE_C_COMPILER_LAUNCHER:-ccache}
-  export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$top} CCACHE_NOHASHDIR=${CCACHE_NOHASHDIR:-true}
-fi
+. "$top/tools/build-env.sh"
 export DEB_BUILD_MAINT_OPTIONS=hardening=+all
 flag() { (cd "$top" && dpkg-buildflags --get "$1"); }
 cppflags=$(flag CPPFLAGS)
