@@ -21,6 +21,10 @@ constexpr int kAheadBrokenLimit = 2;
 // fast line the wake-ups of program and controller, not the bytes, take the
 // time), and pieces of a lossy line keep streaming.
 constexpr size_t kAheadDepth = 8;
+// A round trip this long makes every block read a walk from its start: a
+// second round trip to see the walk would cost more than the replies to a
+// lone read's pieces beyond the object's end.
+constexpr double kLongRoundTripMs = 50;
 // Between connects to a server that refuses: it may be starting again.
 constexpr int kReconnectPauseMs = 200;
 
@@ -142,7 +146,10 @@ int32_t LinkPort::requestOnLine(const uint8_t *request, uint16_t requestLength, 
     const std::vector<uint8_t> current(request, request + requestLength);
     if (walk_ && !walk_->continues(request, requestLength))
         dropAhead();
-    if (!walk_ && settings_.readAhead && startsWalk(current))
+    const bool longLine = stats_.roundTripMs >= kLongRoundTripMs && aheadAllowed_ &&
+                          current.size() == 10 && current[1] == 3 &&
+                          (current[4] | current[5]) != 0;
+    if (!walk_ && settings_.readAhead && (longLine || startsWalk(current)))
         walk_ = std::make_unique<WalkStream>(*transport_, settings_, stats_, request,
                                              aheadAllowed_ ? kAheadDepth : 1);
     if (walk_) {
