@@ -219,12 +219,9 @@ ByteChannel::Status SerialTransport::read(uint8_t *buffer, size_t capacity, int 
         count = state.cbInQue;
         return true;
     };
-    DWORD waiting = 0;
-    if (!queued(waiting))
-        return failed();
-    if (waiting == 0) {
-        if (timeoutMs <= 0)
-            return Status::TimedOut;
+    if (timeoutMs > 0) {
+        // One byte with the wait as its time-out: it comes as soon as it is
+        // there, at once when it is there already.
         const int writeWait =
             port_->timeoutsSet ? int(port_->timeouts.WriteTotalTimeoutConstant) : 1000;
         if (!setTimeouts(port_->handle, port_->timeouts, port_->timeoutsSet,
@@ -236,12 +233,13 @@ ByteChannel::Status SerialTransport::read(uint8_t *buffer, size_t capacity, int 
         if (first == 0)
             return Status::TimedOut;
         received = 1;
-        if (!queued(waiting))
-            return failed();
     } else if (!port_->timeoutsSet && !setTimeouts(port_->handle, port_->timeouts,
                                                    port_->timeoutsSet, timeoutsFor(1, 1000))) {
         return failed();
     }
+    DWORD waiting = 0;
+    if (!queued(waiting))
+        return failed();
     // Bytes the system already holds come at once, whatever the time-out.
     const DWORD rest = DWORD(std::min<size_t>({capacity - received, size_t(waiting), 1 << 20}));
     if (rest > 0) {
