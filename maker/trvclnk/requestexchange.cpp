@@ -8,26 +8,21 @@
 namespace vestan::trvclnk {
 namespace {
 
-uint16_t u16At(const uint8_t *bytes)
-{
-    return uint16_t(bytes[0] | (bytes[1] << 8));
-}
-
 // Reply bytes the controller should send for a request (without framing).
 int64_t expectedReplyLength(const uint8_t *request, uint16_t length)
 {
     if (length < 4)
         return kLinkBufferSize;
-    const int64_t count = length >= 6 ? u16At(request + 4) : 0;
+    const int64_t count = length >= 6 ? getU16(request + 4) : 0;
     switch (request[1]) {
-    case 1:
-        return 8;
-    case 2:
-        return std::min<int64_t>(6 + count, kLinkBufferSize);
-    case 3:
-        return std::min<int64_t>(10 + count, kLinkBufferSize);
-    case 4:
-        return 6;
+    case CmdSize:
+        return packet::kSizeAt + 4;
+    case CmdQuery:
+        return std::min<int64_t>(packet::kQueryDataAt + count, kLinkBufferSize);
+    case CmdBlock:
+        return std::min<int64_t>(packet::kBlockDataAt + count, kLinkBufferSize);
+    case CmdWrite:
+        return packet::kQueryDataAt;
     default:
         return kLinkBufferSize;
     }
@@ -45,7 +40,7 @@ RequestExchange::RequestExchange(ByteChannel &channel, const PortSettings &setti
 
 int64_t RequestExchange::replyTimeoutMs(const uint8_t *request, uint16_t requestLength) const
 {
-    return settings_.replyTimeoutMs +
+    return settings_.replyTimeoutMs + int64_t(stats_.roundTripMs) +
            settings_.lineTimeMs(int64_t(requestLength) + int64_t(line::kFramingSize)) +
            settings_.lineTimeMs(expectedReplyLength(request, requestLength) +
                                 int64_t(line::kFramingSize));
@@ -70,7 +65,7 @@ RequestExchange::Verdict RequestExchange::judge(const uint8_t *request, uint16_t
     case 1:
         return size >= 8 ? Verdict::Accept : Verdict::Malformed;
     case 2:
-        if (size < 6 || 6 + size_t(u16At(payload.data() + 4)) > size)
+        if (size < 6 || 6 + size_t(getU16(payload.data() + 4)) > size)
             return Verdict::Malformed;
         return Verdict::Accept;
     case 3:
@@ -78,7 +73,7 @@ RequestExchange::Verdict RequestExchange::judge(const uint8_t *request, uint16_t
             return Verdict::Malformed;
         if (requestLength >= 10 && std::memcmp(payload.data() + 6, request + 6, 4) != 0)
             return Verdict::Stray;
-        if (10 + size_t(u16At(payload.data() + 4)) > size)
+        if (10 + size_t(getU16(payload.data() + 4)) > size)
             return Verdict::Malformed;
         return Verdict::Accept;
     default:
@@ -120,7 +115,21 @@ int32_t RequestExchange::run(const uint8_t *request, uint16_t requestLength, uin
         ++stats_.writeErrors;
         return kErrWriteFailed;
     }
-    return receive(request, requestLength, reply, replyCapacity, replyLength);
+    const bool askedAgain = unanswered_.size() == requestLength &&
+                            std::equal(unanswered_.begin(), unanswered_.end(), request);
+    if (!askedAgain)
+        firstSentAt_ = sentAt_;
+    firstByteAt_ = -1;
+    const int32_t result = receive(request, requestLength, reply, replyCapacity, replyLength);
+    if (result == kOk && firstByteAt_ >= 0)
+        stats_.noteRoundTrip(
+            double(firstByteAt_ - firstSentAt_ -
+                   settings_.lineTimeMs(int64_t(requestLength) + int64_t(line::kFramingSize))));
+    if (result == kErrTimeout)
+        unanswered_.assign(request, request + requestLength);
+    else
+        unanswered_.clear();
+    return result;
 }
 
 bool RequestExchange::send(const uint8_t *request, uint16_t requestLength)
@@ -220,6 +229,8 @@ int32_t RequestExchange::receive(const uint8_t *request, uint16_t requestLength,
             decoder_.feed(readBuffer_.data(), received);
             stats_.bytesReceived += received;
             lastByteAt = channel_.nowMs();
+            if (firstByteAt_ < 0)
+                firstByteAt_ = lastByteAt;
         }
     }
 }
