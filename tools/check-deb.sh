@@ -17,7 +17,8 @@
 # the new setup and is kept again. So only the first run pays for debootstrap
 # and setup's packages. `check-deb.sh --available` says whether both roots are
 # kept and this user may use them. VESTAN_CHECK_DEB_SHOT=FILE keeps the
-# picture of the window the check looked at.
+# picture of the window the check looked at; VESTAN_CHECK_DEB_PICTURES=DIR
+# takes the user guide's pictures (tools/shots) in the installed root.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cache=${VESTAN_CACHE:-$HOME/.cache/vestan}/debian
@@ -93,7 +94,7 @@ fi
 setupHash=$(sha256sum "$top/tools/setup.sh" | cut -c1-16)
 buildTar=$cache/$suite-build-$setupHash.tar
 if [ ! -f "$buildTar" ]; then
-  older=$(ls -t "$cache/$suite"-build-*.tar 2>/dev/null | head -1)
+  older=$(ls -t "$cache/$suite"-build-*.tar 2>/dev/null | head -1) || true
   step "installing setup's packages into ${older:-a fresh root}"
   newRoot setup "${older:-$baseTar}"
   cp "$top/tools/setup.sh" "$work/setup/tmp/setup.sh"
@@ -202,6 +203,31 @@ else
     step "loaded $plugin from $owner"
     echo "$depends" | grep -qE "(^|, )$owner( |,|$)" || fail "$plugin comes from $owner, not a dependency"
   done
+fi
+
+# The user guide's pictures from the installed program: the picture taker,
+# built beside the package, runs in the installed root on the installed
+# libraries, simulators and Qt, as the plain user.
+if [ -n "${VESTAN_CHECK_DEB_PICTURES:-}" ] && [ "$failed" -eq 0 ]; then
+  step "taking the user guide's pictures in the installed root"
+  kill "${pids[-1]}" 2>/dev/null || true
+  asUser "$build" builder bash -c 'cd ~/vestan && cmake --build build/deb -j2 --target vestan_shots' \
+    > "$work/shots-build.log" 2>&1 || { tail -30 "$work/shots-build.log" >&2; exit 1; }
+  shots=$inst/home/user/shots
+  mkdir -p "$shots/bin"
+  cp "$src/build/deb/bin/vestan_shots" "$shots/bin/"
+  ln -s /usr/lib/vestan/trvCLNK.so "$shots/bin/trvCLNK.so"
+  ln -s /usr/bin/trvsim /usr/bin/linesim "$shots/bin/"
+  chroot "$inst" chown -R user:user /home/user/shots
+  if asUser "$inst" user env DISPLAY="$display" LD_LIBRARY_PATH=/usr/lib/vestan \
+    /home/user/shots/bin/vestan_shots --out /home/user/shots/pictures > "$work/shots.log" 2>&1; then
+    mkdir -p "$VESTAN_CHECK_DEB_PICTURES"
+    cp "$shots"/pictures/*.png "$VESTAN_CHECK_DEB_PICTURES/"
+    step "pictures in $VESTAN_CHECK_DEB_PICTURES"
+  else
+    fail "the pictures could not be taken"
+    sed 's/^/shots: /' "$work/shots.log" >&2
+  fi
 fi
 
 if [ "$failed" -eq 0 ]; then
