@@ -4,11 +4,12 @@
 # a copy of this tree, and lintian checks the package; a second fresh root
 # installs it with apt-get, without recommended packages, and the menu entry's
 # command starts as a plain user under Xvfb. Fails when lintian reports an
-# error or a warning; when a manual page, the copyright file or a hicolor icon
-# is missing; when a command-line tool has no --version; when the window does
-# not appear or is not of the class its entry names; when the tool bar's icons
-# are not drawn; when the window loads a Qt plugin the package does not depend
-# on.
+# error, a warning or missing hardening; when a manual page, the copyright
+# file or a hicolor icon is missing; when a command-line tool has no
+# --version; when the window does not appear, a message box comes up instead
+# or over it, or the window is not of the class its entry names; when the tool
+# bar's icons are not drawn; when the window loads a Qt plugin the package
+# does not depend on.
 #
 # Needs root (debootstrap, chroot, mounts) and the Debian mirror. The
 # bootstrapped root and the build root with setup's packages are kept as
@@ -132,6 +133,8 @@ if ! asUser "$build" builder lintian --fail-on error,warning --display-info "/tm
 fi
 sed 's/^/lintian: /' "$work/lintian.log"
 grep -q '^[EW]: ' "$work/lintian.log" && fail "lintian: errors or warnings above"
+# Lintian only informs about missing hardening, but the package promises it.
+grep -q '^I: [^ ]*: hardening-no-' "$work/lintian.log" && fail "lintian: built without the distribution's hardening"
 
 step "installing the package with apt-get into a fresh root"
 inst=$work/install
@@ -168,23 +171,41 @@ display=:$(cat "$work/display")
 mountIn /tmp/.X11-unix "$inst/tmp/.X11-unix" --bind
 asUser "$inst" user env DISPLAY="$display" sh -c "cd && exec $command" > "$work/window.log" 2>&1 &
 pids+=($!)
-window=
-for _ in $(seq 150); do
-  read -r window class < <(DISPLAY=$display xwininfo -root -tree 2>/dev/null | awk '
+# Top-level windows on view wider than 200 pixels: id, class, type.
+shownWindows() {
+  DISPLAY=$display xwininfo -root -tree 2>/dev/null | awk '
     match($0, /\("[^"]*" "[^"]*"\) +[0-9]+x[0-9]+/) {
       split(substr($0, RSTART, RLENGTH), q, "\""); sub(/^\) +/, "", q[5]); split(q[5], size, "x")
-      if (size[1] > 200) { print $1, q[4]; exit }
-    }') || true
-  [ -n "$window" ] && break
+      if (size[1] > 200) print $1, q[4]
+    }' | while read -r id class; do
+    DISPLAY=$display xwininfo -id "$id" | grep -q 'Map State: IsViewable' || continue
+    echo "$id $class $(DISPLAY=$display xprop -id "$id" _NET_WM_WINDOW_TYPE | sed 's/^.* = //; s/,.*//')"
+  done
+}
+windows=
+for _ in $(seq 150); do
+  windows=$(shownWindows)
+  [ -n "$windows" ] && break
   kill -0 "${pids[-1]}" 2>/dev/null || break
   sleep 0.2
 done
+# A message box at start-up comes on its own or over the window: either fails.
+sleep 2
+windows=$(shownWindows)
+window=
+while read -r id class type; do
+  [ -n "$id" ] || continue
+  if [ "$type" = _NET_WM_WINDOW_TYPE_NORMAL ]; then
+    window=$id windowClass=$class
+  else
+    fail "a $type window came up: $(DISPLAY=$display xprop -id "$id" _NET_WM_NAME | sed 's/^[^=]*= //')"
+  fi
+done <<< "$windows"
 if [ -z "$window" ]; then
   fail "no window appeared"
   sed 's/^/window: /' "$work/window.log" >&2
 else
-  [ "$class" = "$wmClass" ] || fail "the window's class '$class' is not the entry's StartupWMClass '$wmClass'"
-  sleep 2
+  [ "$windowClass" = "$wmClass" ] || fail "the window's class '$windowClass' is not the entry's StartupWMClass '$wmClass'"
   DISPLAY=$display import -window "$window" "$work/window.png"
   [ -z "${VESTAN_CHECK_DEB_SHOT:-}" ] || cp "$work/window.png" "$VESTAN_CHECK_DEB_SHOT"
   # The tool bar's strip: its icons are the only coloured pixels there, so
