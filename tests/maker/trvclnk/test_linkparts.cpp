@@ -289,6 +289,10 @@ TEST(DeviceDialog, ShowsTheDeviceOfTheChosenPort)
     dialog.setChosenDevice(QStringLiteral(" /tmp/sim/line "));
     EXPECT_EQ(dialog.chosenDevice(), QStringLiteral("/tmp/sim/line"));
     EXPECT_EQ(description->text(), QStringLiteral("(введено вручную)"));
+    // A port of the system's list without a description was picked, not typed.
+    DeviceDialog plain(0, {{QStringLiteral("COM1"), QString(), QString(), true}},
+                       [](int) { return QStringLiteral("COM1"); });
+    EXPECT_EQ(plain.findChild<QLabel *>(QStringLiteral("description"))->text(), QString());
 }
 
 TEST(DeviceDialog, PortOutOfRangeStartsAtCom1)
