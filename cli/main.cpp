@@ -182,19 +182,12 @@ private:
         return ok;
     }
 
-    bool query(uint16_t object, uint16_t size, const QString &operation, uint16_t &at)
-    {
-        uint16_t count = 0;
-        return s_.requests.RequestQuery(object, size, nullptr, count, at, 1, operation) == 0 &&
-               s_.requests.ReplyHoldsRecord(count, size, 1, operation);
-    }
-
     bool power(QJsonObject &, QStringList &lines)
     {
-        uint16_t at = 0;
-        if (!query(ObjPower, kPowerReadingsSize, QStringLiteral("Получить данные по питанию"), at))
+        const QString text = readPowerReadings(s_);
+        if (text.isEmpty())
             return false;
-        lines << formatPowerReadings(s_.channel.rxBuffer + at);
+        lines << text;
         return true;
     }
 
@@ -366,6 +359,10 @@ int main(int argc, char **argv)
     args.removeFirst();
     if (args.value(0) == QLatin1String("--help") || args.value(0) == QLatin1String("-h")) {
         std::fputs(kCliUsage, stdout);
+        return kExitDone;
+    }
+    if (args.value(0) == QLatin1String("--version")) {
+        std::fputs("vestan-cli " VESTAN_VERSION "\n", stdout);
         return kExitDone;
     }
     const QString mistake = parseArguments(args, options);

@@ -111,7 +111,8 @@ std::string usage()
            "  --byte-gap-ms MS       wait between the bytes of a reply\n"
            "  --wrong-count          replies carry one byte less (or more) than asked\n"
            "  --foreign-net          replies carry another network number\n"
-           "  --oversize[=BYTES]     add BYTES (1100) to every reply\n";
+           "  --oversize[=BYTES]     add BYTES (1100) to every reply\n"
+           "  --version              the simulator's version\n";
 }
 
 std::optional<SimOptions> parseOptions(const std::vector<std::string> &args, std::string &error)
