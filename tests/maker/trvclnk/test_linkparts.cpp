@@ -324,6 +324,21 @@ TEST(StatisticsDialog, ShowsEveryCounter)
               QStringLiteral("Порт открыт"));
 }
 
+// A 1366 x 768 screen at 150 % scaling: 910 x 512 pixels before scaling,
+// less the task bar and a caption.
+TEST(LinkDialogs, EachFitsASmallScreenAtOneAndAHalfTimesScale)
+{
+    StatisticsDialog statistics(0, LinkStatistics(), true);
+    SetupDialog setup(0, defaultPortSettings(0));
+    DeviceDialog device(0, {{QStringLiteral("COM1"), QStringLiteral("16550A"), QString(), true}},
+                        [](int) { return QStringLiteral("COM1"); });
+    for (QDialog *dialog : std::initializer_list<QDialog *>{&statistics, &setup, &device}) {
+        const QSize size = dialog->sizeHint().expandedTo(dialog->minimumSizeHint());
+        EXPECT_LE(size.width(), 900) << qPrintable(dialog->objectName());
+        EXPECT_LE(size.height(), 512 - 40 - 30) << qPrintable(dialog->objectName());
+    }
+}
+
 TEST(AboutBox, ShowsTheFourTextsAsPlainText)
 {
     const auto box = makeAboutBox(QStringLiteral("Vestan"), QStringLiteral("Версия 1.0"),
