@@ -73,14 +73,17 @@ if runs "$work/zip/$name"; then pass "vestan-cli.exe runs from the unpacked zip"
 # The programs: the window a windowed program with its icon, both with the
 # project's version.
 for exe in vestan.exe vestan-cli.exe; do
-  shown=$(wrestool -x --type=16 "$work/zip/$name/$exe" 2>/dev/null | strings -el | grep -A1 -x ProductVersion | tail -1)
-  [ "$shown" = "$version" ] || fail "$exe carries the version information '$shown', not $version"
+  for field in FileVersion ProductVersion; do
+    shown=$(wrestool -x --raw --type=16 "$work/zip/$name/$exe" 2>/dev/null | strings -el -n 3 |
+      grep -A1 -x "$field" | tail -1)
+    [ "$shown" = "$version" ] || fail "$exe carries the $field '$shown', not $version"
+  done
 done
 subsystem() { "$mingw-objdump" -p "$work/zip/$name/$1" | sed -n 's/^Subsystem\s*//p'; }
 [[ $(subsystem vestan.exe) == *"Windows GUI"* ]] || fail "vestan.exe is no windowed program: $(subsystem vestan.exe)"
 [[ $(subsystem vestan-cli.exe) == *"Windows CUI"* ]] || fail "vestan-cli.exe is no console program"
 wrestool -l --type=14 "$work/zip/$name/vestan.exe" | grep -q . || fail "vestan.exe has no icon"
-wrestool -x --type=24 "$work/zip/$name/vestan.exe" 2>/dev/null | grep -q 'PerMonitorV2' ||
+wrestool -x --raw --type=24 "$work/zip/$name/vestan.exe" 2>/dev/null | grep -q 'PerMonitorV2' ||
   fail "vestan.exe has no manifest with per-monitor DPI awareness"
 
 # The installer, silent, into a clean Program Files.
@@ -117,13 +120,15 @@ fi
 if runs "$dest"; then pass "the installed vestan-cli.exe runs"; else fail "installed vestan-cli.exe: $(cat "$work/help.txt")"; fi
 
 # vestan-cli.exe's text on a console (a terminal behind Wine's console) and in
-# a file: the library's Russian message for a port that cannot be opened.
-expected='COM9: Не удалось открыть устройство связи'
+# a file: the library's Russian message for a port the system lacks.
+expected='COM9: Устройство связи не найдено'
 (cd "$work" && script -qec "wine '$dest/vestan-cli.exe' info --port COM9" /dev/null >"$work/console.txt" 2>&1) || true
-if tr -d '\r' <"$work/console.txt" | grep -qx "$expected"; then
+# Wine's console writes the terminal's cursor controls around the text.
+plain() { tr -d '\r' <"$1" | sed 's/\x1b\[[0-9;?]*[A-Za-z]//g'; }
+if plain "$work/console.txt" | grep -qx "$expected"; then
   pass "vestan-cli.exe on a console: $expected"
 else
-  fail "vestan-cli.exe on a console wrote $(tr -d '\r' <"$work/console.txt" | head -3) instead of $expected"
+  fail "vestan-cli.exe on a console wrote $(plain "$work/console.txt" | head -3) instead of $expected"
 fi
 (cd "$work" && wine "$dest/vestan-cli.exe" info --port COM9 2>"$work/file.txt" </dev/null) || true
 if printf '%s\n' "$expected" | cmp -s - "$work/file.txt"; then
