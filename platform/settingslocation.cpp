@@ -42,9 +42,11 @@ QString settingsLocation(const QString &beside)
     const QFileInfo file(beside);
     // Root started an installed program ("sudo vestan" for a port it may not
     // open): a file it left in /usr/bin would stand in every user's way.
+    // Something other than a file in its place is kept: the write then
+    // fails with the path rather than going elsewhere unseen.
     const bool portable =
         !isSystemFolder(file.absolutePath()) &&
-        (file.exists() ? takesWrites(beside) : takesNewFiles(file.absolutePath()));
+        (file.isFile() ? takesWrites(beside) : file.exists() || takesNewFiles(file.absolutePath()));
     if (portable)
         return beside;
     const QString folder = userSettingsFolder();
