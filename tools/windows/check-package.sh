@@ -131,10 +131,11 @@ else
   fail "vestan-cli.exe on a console wrote $(plain "$work/console.txt" | head -3) instead of $expected"
 fi
 (cd "$work" && wine "$dest/vestan-cli.exe" info --port COM9 2>"$work/file.txt" </dev/null) || true
-if printf '%s\n' "$expected" | cmp -s - "$work/file.txt"; then
+# UTF-8 with the system's CRLF line ends.
+if printf '%s\r\n' "$expected" | cmp -s - "$work/file.txt"; then
   pass "vestan-cli.exe into a file: UTF-8"
 else
-  fail "vestan-cli.exe into a file wrote $(od -c "$work/file.txt" | head -3) instead of UTF-8 $expected"
+  fail "vestan-cli.exe into a file wrote $(od -c "$work/file.txt" | head -6) instead of UTF-8 $expected"
 fi
 
 # The program as the Start menu starts it: through its entry, with the
