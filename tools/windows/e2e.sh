@@ -4,7 +4,8 @@
 # (the window's loader, request layer, portion loop and temporary file)
 # download the journal and read the software image, each byte for byte what
 # trvsim --dump wrote; then the same through the window's real widgets
-# (test_windowline.exe) on the same line.
+# (test_windowline.exe) on the same line; then the journal once more through
+# ser2net (RFC 2217, a TCP port chosen free) in front of the same line.
 # Needs the Linux build's trvsim ($VESTAN_BUILD, default build/) and the
 # Windows build (tools/windows/build.sh).
 set -euo pipefail
@@ -21,8 +22,10 @@ fi
 
 work=$(mktemp -d /tmp/vestan-wine-e2e.XXXXXX)
 sim=
+server=
 cleanup() {
   [ -n "$sim" ] && kill "$sim" 2>/dev/null || true
+  [ -n "$server" ] && kill "$server" 2>/dev/null || true
   rm -f "$WINEPREFIX/dosdevices/com5"
   rm -rf "$work"
 }
@@ -75,5 +78,28 @@ if ! VESTAN_LINE_PORT=COM12 VESTAN_LINE_NET=33 VESTAN_LINE_DUMP="$(winpath "$wor
   status=1
 else
   echo "e2e: the window downloaded the journal and read the image under Wine, byte-identical"
+fi
+# A network port: ser2net serves the same pseudo-terminal over RFC 2217.
+port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+printf '%%YAML 1.1\n---\nconnection: &wine\n  accepter: telnet(rfc2217),tcp,127.0.0.1,%s\n  connector: serialdev,%s,115200n81,local\n' \
+  "$port" "$work/line" >"$work/ser2net.yaml"
+/usr/sbin/ser2net -n -u -c "$work/ser2net.yaml" -P "$work/ser2net.pid" >"$work/ser2net.log" 2>&1 &
+server=$!
+for _ in $(seq 50); do
+  python3 -c 'import socket,sys; socket.create_connection(("127.0.0.1", int(sys.argv[1])), 0.2).close()' "$port" 2>/dev/null && break
+  sleep 0.1
+done
+sleep 0.2
+printf '[COM13]\r\nDevice=rfc2217://127.0.0.1:%s\r\n' "$port" >>"$work/app/trvCLNK.ini"
+if ! wine "$work/app/vestan-cli.exe" journal --port COM13 --net 33 \
+    -o "$(winpath "$work/journal-net.dat")" >"$work/cli.log" 2>&1; then
+  echo "e2e: vestan-cli.exe through ser2net failed:" >&2
+  cat "$work/cli.log" "$work/ser2net.log" >&2
+  status=1
+elif ! cmp "$work/journal-net.dat" "$work/dump/journal.dat"; then
+  echo "e2e: the journal through ser2net under Wine differs from trvsim's" >&2
+  status=1
+else
+  echo "e2e: journal through ser2net (RFC 2217) under Wine, byte-identical"
 fi
 exit $status
