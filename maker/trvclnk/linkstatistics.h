@@ -28,6 +28,10 @@ struct LinkStatistics
     uint64_t bytesReceived = 0;
     uint64_t sessionsEnded = 0; // _trvCL_fSetEvent(port, 1)
 
+    // Replies followed on the line by bytes that are no frame start (counted
+    // in `replies` too), and so read again to compare.
+    uint64_t doubtfulReplies = 0;
+
     uint64_t failedAttempts() const
     {
         return timeouts + crcErrors + malformed + oversize + writeErrors + deviceErrors;
