@@ -357,6 +357,10 @@ int main(int argc, char **argv)
         std::fputs(kCliUsage, stdout);
         return kExitDone;
     }
+    if (args.value(0) == QLatin1String("--version")) {
+        std::fputs("vestan-cli " VESTAN_VERSION "\n", stdout);
+        return kExitDone;
+    }
     const QString mistake = parseArguments(args, options);
     if (!mistake.isEmpty()) {
         std::fprintf(stderr, "vestan-cli: %s\n%s", qUtf8Printable(mistake), kCliUsage);

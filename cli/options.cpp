@@ -29,6 +29,7 @@ const char *const kCliUsage =
     "  --size CHOICE      an image size other than 524288 or 589824: standard or reported\n"
     "  --force            replace existing files\n"
     "  --json             one JSON document on standard output\n"
+    "  --version          the program's version\n"
     "exit codes: 0 all done, 1 some controllers failed, 2 bad usage, 3 no link library\n";
 
 QString CliOptions::outputFor(int net, const QString &date) const

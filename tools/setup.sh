@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, running and testing Vestan need,
-# only those that are missing. Needs root for apt-get.
+# only those that are missing. Installing needs root: run as yourself, it asks
+# sudo for apt-get; run once with sudo, the builds still run as yourself.
 set -euo pipefail
 
 packages=(
@@ -11,6 +12,8 @@ packages=(
   xvfb xauth imagemagick lrzsz ckermit
   fonts-dejavu-core
   desktop-file-utils appstream dpkg-dev ccache
+  file librsvg2-bin help2man lintian
+  debootstrap x11-utils
 )
 
 missing=()
@@ -25,13 +28,17 @@ if [ ${#missing[@]} -eq 0 ]; then
   exit 0
 fi
 
+asRoot=()
 if [ "$(id -u)" -ne 0 ]; then
-  echo "setup: these packages are missing: ${missing[*]}" >&2
-  echo "setup: installing them needs root; run this script as root (sudo $0)" >&2
-  exit 1
+  if ! command -v sudo >/dev/null; then
+    echo "setup: these packages are missing: ${missing[*]}" >&2
+    echo "setup: installing them needs root; run this script as root" >&2
+    exit 1
+  fi
+  asRoot=(sudo env DEBIAN_FRONTEND=noninteractive)
 fi
 
 echo "setup: installing ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
-apt-get update -qq
-apt-get install -y -qq --no-install-recommends "${missing[@]}"
+"${asRoot[@]}" apt-get update -qq
+"${asRoot[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"

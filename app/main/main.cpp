@@ -35,6 +35,8 @@ int runProgram(QApplication &app, vestan::Host &host)
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
+    // Ties the window to its menu entry on Wayland and in desktop shells.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.vestan.Vestan"));
     // The interface is Russian whatever the system's language: so are Qt's
     // own buttons and dialogs, when the translation is installed.
     QTranslator qtTexts;

@@ -20,7 +20,10 @@ for file in bin/vestan bin/vestan-cli bin/trvsim bin/linesim \
     share/doc/vestan/user-guide.md \
     share/applications/org.vestan.Vestan.desktop \
     share/metainfo/org.vestan.Vestan.metainfo.xml \
-    share/icons/hicolor/scalable/apps/vestan.svg; do
+    share/icons/hicolor/scalable/apps/vestan.svg share/icons/hicolor/48x48/apps/vestan.png \
+    share/doc/vestan/copyright share/doc/vestan/changelog.Debian.gz \
+    share/man/man1/vestan.1.gz share/man/man1/vestan-cli.1.gz \
+    share/man/man1/trvsim.1.gz share/man/man1/linesim.1.gz; do
   [ -f "$prefix/$file" ] || fail "missing $file"
 done
 for tool in vestan vestan-cli trvsim linesim; do
@@ -48,6 +51,12 @@ for program in vestan vestan-cli; do
 done
 # The installed command line runs on the installed libraries.
 env -u LD_LIBRARY_PATH "$prefix/bin/vestan-cli" --help >/dev/null || fail "bin/vestan-cli --help"
+version=$(env -u LD_LIBRARY_PATH "$prefix/bin/vestan-cli" --version) || fail "bin/vestan-cli --version"
+for tool in trvsim linesim; do
+  [ "$("$prefix/bin/$tool" --version)" = "$tool ${version#vestan-cli }" ] || fail "bin/$tool --version"
+done
+grep -q "<release version=\"${version#vestan-cli }\"" "$prefix/share/metainfo/org.vestan.Vestan.metainfo.xml" ||
+  fail "the metainfo has no release ${version#vestan-cli }"
 
 desktop-file-validate "$prefix/share/applications/org.vestan.Vestan.desktop" || fail "desktop entry"
 appstreamcli validate --no-net "$prefix/share/metainfo/org.vestan.Vestan.metainfo.xml" >/dev/null ||

@@ -13,6 +13,7 @@
 #include <iostream>
 #include <memory>
 #include <stdexcept>
+#include <string_view>
 #include <unistd.h>
 
 namespace {
@@ -51,6 +52,10 @@ int installStopPipe()
 int main(int argc, char **argv)
 {
     using namespace vestan::linesim;
+    if (argc == 2 && std::string_view(argv[1]) == "--version") {
+        std::cout << "linesim " VESTAN_VERSION "\n";
+        return 0;
+    }
     const ParseResult parsed = parseOptions(std::vector<std::string>(argv + 1, argv + argc));
     if (!parsed.error.empty()) {
         std::cerr << "linesim: " << parsed.error << "\n(try --help)\n";

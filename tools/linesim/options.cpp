@@ -49,7 +49,8 @@ std::string usageText()
            "  --noise-burst        inject runs of 1..32 garbage bytes now and then\n"
            "  --noise-every BYTES  average bytes between two bursts (default 65536)\n"
            "  --duration-s S       end after S seconds (otherwise on SIGINT/SIGTERM)\n"
-           "  --stats FILE         write the closing statistics to FILE instead of stderr\n";
+           "  --stats FILE         write the closing statistics to FILE instead of stderr\n"
+           "  --version            the emulator's version\n";
 }
 
 ParseResult parseOptions(const std::vector<std::string> &args)

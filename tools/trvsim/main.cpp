@@ -30,6 +30,10 @@ int main(int argc, char **argv)
 {
     using namespace vestan::trvsim;
     std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.size() == 1 && args[0] == "--version") {
+        std::fputs("trvsim " VESTAN_VERSION "\n", stdout);
+        return 0;
+    }
     std::string error;
     const auto options = parseOptions(args, error);
     if (!options) {

@@ -140,7 +140,8 @@ std::string usage()
            "  --forge-burst CODE[:BYTE[:TIMES]]\n"
            "                         replies of object CODE (hex; block reads only when\n"
            "                         they hold BYTE) carry a burst whose check sum passes,\n"
-           "                         TIMES times (1; 0 every time)\n";
+           "                         TIMES times (1; 0 every time)\n"
+           "  --version              the simulator's version\n";
 }
 
 std::optional<SimOptions> parseOptions(const std::vector<std::string> &args, std::string &error)
