@@ -175,19 +175,12 @@ private:
         return ok;
     }
 
-    bool query(uint16_t object, uint16_t size, const QString &operation, uint16_t &at)
-    {
-        uint16_t count = 0;
-        return s_.requests.RequestQuery(object, size, nullptr, count, at, 1, operation) == 0 &&
-               s_.requests.ReplyHoldsRecord(count, size, 1, operation);
-    }
-
     bool power(QJsonObject &, QStringList &lines)
     {
-        uint16_t at = 0;
-        if (!query(ObjPower, kPowerReadingsSize, QStringLiteral("Получить данные по питанию"), at))
+        const QString text = readPowerReadings(s_);
+        if (text.isEmpty())
             return false;
-        lines << formatPowerReadings(s_.channel.rxBuffer + at);
+        lines << text;
         return true;
     }
 

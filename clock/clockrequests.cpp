@@ -6,14 +6,11 @@ namespace vestan {
 
 bool readControllerClock(ProgramState &state, CtlDateTime &clock)
 {
-    uint16_t count = 0;
-    uint16_t dataOffset = 0;
-    const QString operation = QStringLiteral("Чтение системных даты и времени");
-    const int result = state.requests.RequestQuery(ObjDateTime, CtlDateTime::kSize, nullptr, count,
-                                                   dataOffset, 1, operation);
-    if (result != 0 || !state.requests.ReplyHoldsRecord(count, CtlDateTime::kSize, 1, operation))
+    ReplyData reply;
+    if (state.requests.RequestRecord(ObjDateTime, CtlDateTime::kSize, nullptr, reply, 1,
+                                     QStringLiteral("Чтение системных даты и времени")) != 0)
         return false;
-    clock = CtlDateTime::fromBytes(state.channel.rxBuffer + dataOffset);
+    clock = CtlDateTime::fromBytes(reply.data.data());
     return true;
 }
 
@@ -57,17 +54,14 @@ RecordSearchOutcome searchRecord(ProgramState &state, const JournalDateTime &sta
     outcome.keyText = recordStampText(key.stamp, key.milliseconds);
     const QByteArray keyText = outcome.keyText.toUtf8();
 
-    uint16_t count = 0;
-    uint16_t dataOffset = 0;
-    const QString operation = QStringLiteral("Поиск записи");
-    const int result = state.requests.RequestQuery(
-        ObjRecordSearch, RecordStamp::kSize, keyBytes.data(), count, dataOffset, 1, operation);
-    if (result != 0 || !state.requests.ReplyHoldsRecord(count, RecordStamp::kSize, 1, operation)) {
+    ReplyData reply;
+    if (state.requests.RequestRecord(ObjRecordSearch, RecordStamp::kSize, keyBytes.data(), reply,
+                                     1, QStringLiteral("Поиск записи")) != 0) {
         outcome.resultText = QString::asprintf("%s  ОШИБКА ПОИСКА", keyText.constData());
         return outcome;
     }
     outcome.answered = true;
-    outcome.found = RecordStamp::fromBytes(state.channel.rxBuffer + dataOffset);
+    outcome.found = RecordStamp::fromBytes(reply.data.data());
     if (outcome.found.recordNumber == 0) {
         outcome.resultText = QString::asprintf("%s  ЗАПИСЬ НЕ НАЙДЕНА", keyText.constData());
         return outcome;

@@ -1,7 +1,6 @@
 #include "clock/ctldatetime.h"
 
 #include <QDate>
-#include <QtEndian>
 
 namespace vestan {
 
@@ -13,7 +12,7 @@ std::array<uint8_t, CtlDateTime::kSize> CtlDateTime::toBytes() const
     bytes[2] = hours;
     bytes[3] = day;
     bytes[4] = month;
-    qToLittleEndian<uint16_t>(year, bytes.data() + 5);
+    putU16(bytes.data() + 5, year);
     bytes[7] = dayOfWeek;
     return bytes;
 }
@@ -26,48 +25,22 @@ CtlDateTime CtlDateTime::fromBytes(const uint8_t *bytes)
     t.hours = bytes[2];
     t.day = bytes[3];
     t.month = bytes[4];
-    t.year = qFromLittleEndian<uint16_t>(bytes + 5);
+    t.year = getU16(bytes + 5);
     t.dayOfWeek = bytes[7];
-    return t;
-}
-
-void JournalDateTime::write(uint8_t *bytes) const
-{
-    qToLittleEndian<uint16_t>(year, bytes);
-    bytes[2] = month;
-    bytes[3] = day;
-    bytes[4] = hours;
-    bytes[5] = minutes;
-    bytes[6] = seconds;
-}
-
-JournalDateTime JournalDateTime::read(const uint8_t *bytes)
-{
-    JournalDateTime t;
-    t.year = qFromLittleEndian<uint16_t>(bytes);
-    t.month = bytes[2];
-    t.day = bytes[3];
-    t.hours = bytes[4];
-    t.minutes = bytes[5];
-    t.seconds = bytes[6];
     return t;
 }
 
 std::array<uint8_t, RecordStamp::kSize> RecordStamp::toBytes() const
 {
     std::array<uint8_t, kSize> bytes{};
-    qToLittleEndian<uint16_t>(recordNumber, bytes.data());
-    stamp.write(bytes.data() + 2);
-    qToLittleEndian<uint16_t>(milliseconds, bytes.data() + 2 + JournalDateTime::kSize);
+    putRecordStamp(bytes.data(), recordNumber, stamp, milliseconds);
     return bytes;
 }
 
 RecordStamp RecordStamp::fromBytes(const uint8_t *bytes)
 {
     RecordStamp r;
-    r.recordNumber = qFromLittleEndian<uint16_t>(bytes);
-    r.stamp = JournalDateTime::read(bytes + 2);
-    r.milliseconds = qFromLittleEndian<uint16_t>(bytes + 2 + JournalDateTime::kSize);
+    getRecordStamp(bytes, r.recordNumber, r.stamp, r.milliseconds);
     return r;
 }
 

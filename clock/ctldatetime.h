@@ -1,5 +1,7 @@
 #pragma once
 
+#include "protocol/protocol.h"
+
 #include <QString>
 #include <array>
 #include <cstdint>
@@ -11,7 +13,7 @@ namespace vestan {
 // travel unchecked in both directions.
 struct CtlDateTime
 {
-    static constexpr int kSize = 8;
+    static constexpr int kSize = kCtlDateTimeSize;
 
     uint8_t seconds = 0;
     uint8_t minutes = 0;
@@ -29,7 +31,7 @@ struct CtlDateTime
 // of week. Also the values of the page's six date and time fields.
 struct JournalDateTime
 {
-    static constexpr int kSize = 7;
+    static constexpr int kSize = kJournalDateTimeSize;
 
     uint16_t year = 0;
     uint8_t month = 0;
@@ -37,9 +39,6 @@ struct JournalDateTime
     uint8_t hours = 0;
     uint8_t minutes = 0;
     uint8_t seconds = 0;
-
-    void write(uint8_t *bytes) const;
-    static JournalDateTime read(const uint8_t *bytes);
 };
 
 // The key of the record search and the controller's answer to it: record
@@ -47,7 +46,7 @@ struct JournalDateTime
 // milliseconds. 11 bytes.
 struct RecordStamp
 {
-    static constexpr int kSize = 11;
+    static constexpr int kSize = kRecordStampSize;
 
     uint16_t recordNumber = 0;
     JournalDateTime stamp;

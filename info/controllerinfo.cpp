@@ -18,6 +18,15 @@ constexpr uint32_t kHeaderSpare = 16;
 
 } // namespace
 
+QString readPowerReadings(ProgramState &state)
+{
+    ReplyData reply;
+    if (state.requests.RequestRecord(ObjPower, kPowerReadingsSize, nullptr, reply, 1,
+                                     QStringLiteral("Получить данные по питанию")) != 0)
+        return QString();
+    return formatPowerReadings(reply.data.data());
+}
+
 std::unique_ptr<uint8_t[]> ControllerInfo::allocateHeader(uint32_t size)
 {
     // The check takes a 32-bit signed size, so a larger header could never be checked;
@@ -56,16 +65,13 @@ int ControllerInfo::read()
 
 int ControllerInfo::readHandlerVersion()
 {
-    uint16_t count = 0;
-    uint16_t dataOffset = 0;
-    int result = state_.requests.RequestQuery(ObjHandlerVersion, kHandlerVersionSize, nullptr,
-                                              count, dataOffset, 0,
-                                              QStringLiteral("Чтение версии обработчика запросов"));
+    ReplyData reply;
     // A shorter answer would leave stale bytes in the version: no such object either.
-    if (result == 0 && count < kHandlerVersionSize)
-        result = 1;
+    const int result =
+        state_.requests.RequestRecord(ObjHandlerVersion, kHandlerVersionSize, nullptr, reply, 0,
+                                      QStringLiteral("Чтение версии обработчика запросов"));
     if (result == 0)
-        sink_.handlerVersion(formatHandlerVersion(state_.channel.rxBuffer + dataOffset));
+        sink_.handlerVersion(formatHandlerVersion(reply.data.data()));
     else
         sink_.handlerVersion(QStringLiteral("Очень старая версия."));
     return result;

@@ -9,6 +9,10 @@ namespace vestan {
 
 struct ProgramState;
 
+// Reads the supply voltage, frequency and temperature once: their line, or
+// empty after the request layer's message. The caller holds the running flag.
+QString readPowerReadings(ProgramState &state);
+
 // Where the information readout's results go: the information page's
 // controls, or the command line's output.
 class ControllerInfoSink

@@ -3,8 +3,6 @@
 #include "maker/tarvel/tarvel.h"
 #include "platform/codepage.h"
 
-#include <QtEndian>
-
 #include <bit>
 #include <cstring>
 #include <string_view>
@@ -19,12 +17,12 @@ constexpr const char *kMonths[12] = {"Янв", "Фев", "Мар", "Апр", "М
 
 unsigned u16At(const uint8_t *p)
 {
-    return qFromLittleEndian<uint16_t>(p);
+    return getU16(p);
 }
 
 float floatAt(const uint8_t *p)
 {
-    return std::bit_cast<float>(qFromLittleEndian<uint32_t>(p));
+    return std::bit_cast<float>(getU32(p));
 }
 
 // A NUL-terminated code page 1251 field that may fill its whole width.
@@ -42,12 +40,12 @@ QString FormatJournalDateTime(const uint8_t *record)
 {
     if (!record)
         return QString();
-    const unsigned year = u16At(record);
-    const unsigned month = record[2];
-    const unsigned day = record[3];
-    const unsigned hours = record[4];
-    const unsigned minutes = record[5];
-    const unsigned seconds = record[6];
+    struct
+    {
+        unsigned year, month, day, hours, minutes, seconds;
+    } t;
+    getJournalDateTime(record, t);
+    const auto [year, month, day, hours, minutes, seconds] = t;
     if (month >= 1 && month <= 12)
         return QString::asprintf("%02u-%s-%04u, %02u:%02u:%02u", day, kMonths[month - 1], year,
                                  hours, minutes, seconds);

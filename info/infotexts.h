@@ -1,5 +1,7 @@
 #pragma once
 
+#include "protocol/protocol.h"
+
 #include <QString>
 #include <QStringList>
 #include <cstdint>
@@ -8,10 +10,6 @@ namespace vestan {
 
 // The texts of the information page, made from the bytes the controller and
 // the journal-check library hand over.
-
-inline constexpr int kJournalDateTimeSize = 7;
-inline constexpr int kHandlerVersionSize = 8;
-inline constexpr int kPowerReadingsSize = 12;
 
 // A 7-byte JournalDateTime (year LE, month, day, hours, minutes, seconds), or
 // null for none (empty text). At most 28 characters.

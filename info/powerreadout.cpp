@@ -1,7 +1,7 @@
 #include "info/powerreadout.h"
 
 #include "app/programstate.h"
-#include "info/infotexts.h"
+#include "info/controllerinfo.h"
 #include "link/runningflag.h"
 
 #include <QLabel>
@@ -17,15 +17,7 @@ void PowerReadout::BtnUClick()
         return;
     const RunningFlag running(channel, state_.linkStatus);
     text_->clear();
-
-    const QString operation = QStringLiteral("Получить данные по питанию");
-    uint16_t count = 0;
-    uint16_t dataOffset = 0;
-    const int result = state_.requests.RequestQuery(ObjPower, kPowerReadingsSize, nullptr, count,
-                                                    dataOffset, 1, operation);
-    if (result != 0 || !state_.requests.ReplyHoldsRecord(count, kPowerReadingsSize, 1, operation))
-        return;
-    text_->setText(formatPowerReadings(channel.rxBuffer + dataOffset));
+    text_->setText(readPowerReadings(state_));
 }
 
 } // namespace vestan

@@ -19,10 +19,10 @@ PortionResult readPortions(ProgramState &state, uint16_t objectCode, uint32_t si
         const uint16_t length = uint16_t(std::min<uint32_t>(size - offset, portion));
         if (hooks.beforeRequest)
             hooks.beforeRequest(offset, length);
-        uint16_t count = 0;
-        uint16_t dataOffset = 0;
-        result.error = state.requests.RequestBlock(objectCode, length, offset, count, dataOffset, 1,
-                                                   operationName);
+        ReplyData reply;
+        result.error =
+            state.requests.RequestBlock(objectCode, length, offset, reply, 1, operationName);
+        const uint16_t count = reply.count;
         const uint32_t at = offset;
         offset += count;
         if (hooks.afterReply)
@@ -32,7 +32,7 @@ PortionResult readPortions(ProgramState &state, uint16_t objectCode, uint32_t si
         if (result.error != 0)
             break;
         if (hooks.consume)
-            hooks.consume(state.channel.rxBuffer + dataOffset, count, at);
+            hooks.consume(reply.data.data(), count, at);
         result.offset = offset;
     }
     return result;

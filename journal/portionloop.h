@@ -19,7 +19,7 @@ struct PortionHooks
     // request layer gave back (for a failed request, the reply length the
     // library reported).
     std::function<void(uint32_t offsetAfter, uint16_t count)> afterReply;
-    // The bytes of a good portion, in place in the receive buffer.
+    // The bytes of a good portion.
     std::function<void(const uint8_t *data, uint16_t count, uint32_t offset)> consume;
 };
 

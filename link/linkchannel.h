@@ -1,10 +1,10 @@
 #pragma once
 
+#include "protocol/protocol.h"
+
 #include <cstdint>
 
 namespace vestan {
-
-inline constexpr int kLinkBufferSize = 1071;
 
 // The one link channel: where the link is, whom it addresses, whether an
 // operation runs, and the buffers every request is built in and read from.

@@ -3,22 +3,22 @@
 #include "platform/codepage.h"
 
 #include <QFileInfo>
-#include <QtEndian>
 #include <algorithm>
 #include <cstring>
 
 namespace vestan {
 namespace {
 
-constexpr int kHeadLength = 6; // net, command, object code, length
+constexpr int kHeadLength = packet::kQueryDataAt; // net, command, object code, length
 
-// The data count a reply claims, but never more than the bytes that arrived:
-// a reply that claims more would hand stale buffer bytes on as data.
-uint16_t claimedCount(const uint8_t *reply, uint16_t replyLength, int dataOffset)
+// The data a reply claims, but never more than the bytes that arrived: a
+// reply that claims more would hand stale buffer bytes on as data.
+void takeData(const uint8_t *reply, uint16_t replyLength, int dataOffset, ReplyData &out)
 {
-    const uint16_t claimed = qFromLittleEndian<uint16_t>(reply + 4);
+    const uint16_t claimed = getU16(reply + packet::kCountAt);
     const int arrived = std::max(0, int(replyLength) - dataOffset);
-    return uint16_t(std::min<int>(claimed, arrived));
+    out.count = uint16_t(std::min<int>(claimed, arrived));
+    out.data.assign(reply + dataOffset, reply + dataOffset + out.count);
 }
 
 } // namespace
@@ -106,29 +106,28 @@ void RequestLayer::report(int result, bool final, bool &retry, const QString &op
 
 void RequestLayer::putHead(uint8_t command, uint16_t objectCode)
 {
-    channel_.txBuffer[0] = channel_.netNumber;
-    channel_.txBuffer[1] = command;
-    qToLittleEndian<uint16_t>(objectCode, channel_.txBuffer + 2);
+    channel_.txBuffer[packet::kNetAt] = channel_.netNumber;
+    channel_.txBuffer[packet::kCommandAt] = command;
+    putU16(channel_.txBuffer + packet::kObjectAt, objectCode);
 }
 
 int RequestLayer::RequestSize(uint16_t objectCode, uint32_t &value, int reportErrors,
                               const QString &operationName)
 {
     value = 0;
-    putHead(1, objectCode);
+    putHead(CmdSize, objectCode);
     uint16_t replyLength = 0;
-    const int result = TransactRequest(4, replyLength, reportErrors, operationName);
+    const int result =
+        TransactRequest(packet::kSizeRequestLength, replyLength, reportErrors, operationName);
     if (result == 0)
-        value = qFromLittleEndian<uint32_t>(channel_.rxBuffer + 4);
+        value = getU32(channel_.rxBuffer + packet::kSizeAt);
     return result;
 }
 
 int RequestLayer::RequestQuery(uint16_t objectCode, uint16_t length, const uint8_t *argument,
-                               uint16_t &count, uint16_t &dataOffset, int reportErrors,
-                               const QString &operationName)
+                               ReplyData &reply, int reportErrors, const QString &operationName)
 {
-    count = 0;
-    dataOffset = 0;
+    reply = ReplyData();
     uint16_t packetLength = kHeadLength;
     if (argument) {
         if (length > kLinkBufferSize - kHeadLength) {
@@ -139,30 +138,37 @@ int RequestLayer::RequestQuery(uint16_t objectCode, uint16_t length, const uint8
         }
         packetLength = uint16_t(kHeadLength + length);
     }
-    putHead(2, objectCode);
-    qToLittleEndian<uint16_t>(length, channel_.txBuffer + 4);
-    dataOffset = kHeadLength;
+    putHead(CmdQuery, objectCode);
+    putU16(channel_.txBuffer + packet::kCountAt, length);
     if (argument)
         std::memcpy(channel_.txBuffer + kHeadLength, argument, length);
-    const int result = TransactRequest(packetLength, count, reportErrors, operationName);
+    const int result = TransactRequest(packetLength, reply.count, reportErrors, operationName);
     if (result == 0)
-        count = claimedCount(channel_.rxBuffer, count, dataOffset);
+        takeData(channel_.rxBuffer, reply.count, packet::kQueryDataAt, reply);
     return result;
 }
 
-int RequestLayer::RequestBlock(uint16_t objectCode, uint16_t length, uint32_t offset,
-                               uint16_t &count, uint16_t &dataOffset, int reportErrors,
-                               const QString &operationName)
+int RequestLayer::RequestRecord(uint16_t objectCode, uint16_t recordSize, const uint8_t *argument,
+                                ReplyData &reply, int reportErrors, const QString &operationName)
 {
-    count = 0;
-    dataOffset = 0;
-    putHead(3, objectCode);
-    qToLittleEndian<uint16_t>(length, channel_.txBuffer + 4);
-    qToLittleEndian<uint32_t>(offset, channel_.txBuffer + 6);
-    dataOffset = 10;
-    const int result = TransactRequest(10, count, reportErrors, operationName);
+    const int result =
+        RequestQuery(objectCode, recordSize, argument, reply, reportErrors, operationName);
+    if (result != 0)
+        return result;
+    return ReplyHoldsRecord(reply.count, recordSize, reportErrors, operationName) ? 0 : 1;
+}
+
+int RequestLayer::RequestBlock(uint16_t objectCode, uint16_t length, uint32_t offset,
+                               ReplyData &reply, int reportErrors, const QString &operationName)
+{
+    reply = ReplyData();
+    putHead(CmdBlock, objectCode);
+    putU16(channel_.txBuffer + packet::kCountAt, length);
+    putU32(channel_.txBuffer + packet::kBlockOffsetAt, offset);
+    const int result =
+        TransactRequest(packet::kBlockDataAt, reply.count, reportErrors, operationName);
     if (result == 0)
-        count = claimedCount(channel_.rxBuffer, count, dataOffset);
+        takeData(channel_.rxBuffer, reply.count, packet::kBlockDataAt, reply);
     return result;
 }
 
@@ -175,8 +181,8 @@ int RequestLayer::RequestWrite(uint16_t objectCode, const uint8_t *data, uint16_
             report(kErrRequestTooLong, true, retry, operationName);
         return kErrRequestTooLong;
     }
-    putHead(4, objectCode);
-    qToLittleEndian<uint16_t>(length, channel_.txBuffer + 4);
+    putHead(CmdWrite, objectCode);
+    putU16(channel_.txBuffer + packet::kCountAt, length);
     if (length > 0)
         std::memcpy(channel_.txBuffer + kHeadLength, data, length);
     uint16_t replyLength = 0;

@@ -6,20 +6,9 @@
 
 #include <QString>
 #include <cstdint>
+#include <vector>
 
 namespace vestan {
-
-// Object codes of the controller's objects.
-enum ObjectCode : uint16_t
-{
-    ObjFlash = 0x0900,
-    ObjRecordSearch = 0x0AFF,
-    ObjJournalHeader = 0x0B00,
-    ObjJournalData = 0x0B01,
-    ObjHandlerVersion = 0x0B03,
-    ObjDateTime = 0x0C02,
-    ObjPower = 0x0C04,
-};
 
 inline constexpr int kRequestAttempts = 10;
 inline constexpr int kRetryPauseMs = 100;
@@ -27,9 +16,18 @@ inline constexpr int kErrStopped = -51;
 // A request that would not fit the link buffer; refused before the library is called.
 inline constexpr int kErrRequestTooLong = -52;
 
+// The data of a query or block reply, copied out of the receive buffer.
+// After a failed request `count` is the reply length the library reported
+// and `data` is empty.
+struct ReplyData
+{
+    uint16_t count = 0;
+    std::vector<uint8_t> data;
+};
+
 // The application protocol: builds request packets in the channel's transmit
 // buffer, exchanges them through the link library with attempts, pauses and
-// the retry question, and reads the replies in place in the receive buffer.
+// the retry question, and hands the callers the replies' data.
 // An empty operationName means none.
 class RequestLayer
 {
@@ -40,10 +38,14 @@ public:
                         const QString &operationName);
     int RequestSize(uint16_t objectCode, uint32_t &value, int reportErrors,
                     const QString &operationName);
-    int RequestQuery(uint16_t objectCode, uint16_t length, const uint8_t *argument, uint16_t &count,
-                     uint16_t &dataOffset, int reportErrors, const QString &operationName);
-    int RequestBlock(uint16_t objectCode, uint16_t length, uint32_t offset, uint16_t &count,
-                     uint16_t &dataOffset, int reportErrors, const QString &operationName);
+    int RequestQuery(uint16_t objectCode, uint16_t length, const uint8_t *argument,
+                     ReplyData &reply, int reportErrors, const QString &operationName);
+    int RequestBlock(uint16_t objectCode, uint16_t length, uint32_t offset, ReplyData &reply,
+                     int reportErrors, const QString &operationName);
+    // A query for a record of `recordSize` bytes, refused (with reportErrors
+    // shown) when the reply carries fewer.
+    int RequestRecord(uint16_t objectCode, uint16_t recordSize, const uint8_t *argument,
+                      ReplyData &reply, int reportErrors, const QString &operationName);
     int RequestWrite(uint16_t objectCode, const uint8_t *data, uint16_t length, int reportErrors,
                      const QString &operationName);
 

@@ -99,39 +99,25 @@ uint32_t crc32(std::span<const uint8_t> bytes, uint32_t crc)
 
 void encodeDateTime(const Stamp &stamp, std::span<uint8_t, kJournalDateTimeSize> out)
 {
-    putU16(&out[0], stamp.year);
-    out[2] = stamp.month;
-    out[3] = stamp.day;
-    out[4] = stamp.hours;
-    out[5] = stamp.minutes;
-    out[6] = stamp.seconds;
+    putJournalDateTime(out.data(), stamp);
 }
 
 Stamp decodeDateTime(std::span<const uint8_t, kJournalDateTimeSize> in)
 {
     Stamp s;
-    s.year = getU16(&in[0]);
-    s.month = in[2];
-    s.day = in[3];
-    s.hours = in[4];
-    s.minutes = in[5];
-    s.seconds = in[6];
+    getJournalDateTime(in.data(), s);
     return s;
 }
 
 void encodeRecordStamp(const RecordStamp &stamp, std::span<uint8_t, kRecordStampSize> out)
 {
-    putU16(&out[0], stamp.number);
-    encodeDateTime(stamp.stamp, out.subspan<2, kJournalDateTimeSize>());
-    putU16(&out[9], stamp.stamp.milliseconds);
+    putRecordStamp(out.data(), stamp.number, stamp.stamp, stamp.stamp.milliseconds);
 }
 
 RecordStamp decodeRecordStamp(std::span<const uint8_t, kRecordStampSize> in)
 {
     RecordStamp r;
-    r.number = getU16(&in[0]);
-    r.stamp = decodeDateTime(in.subspan<2, kJournalDateTimeSize>());
-    r.stamp.milliseconds = getU16(&in[9]);
+    getRecordStamp(in.data(), r.number, r.stamp, r.stamp.milliseconds);
     return r;
 }
 

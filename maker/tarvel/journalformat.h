@@ -8,6 +8,8 @@
 // Everything here is deterministic: the same JournalSpec always gives the same
 // bytes, so a test can compare a downloaded file with generateJournal().
 
+#include "protocol/protocol.h"
+
 #include <compare>
 #include <cstddef>
 #include <cstdint>
@@ -42,8 +44,8 @@ struct RecordStamp
     friend bool operator==(const RecordStamp &, const RecordStamp &) = default;
 };
 
-inline constexpr std::size_t kJournalDateTimeSize = 7;
-inline constexpr std::size_t kRecordStampSize = 11;
+using vestan::kJournalDateTimeSize;
+using vestan::kRecordStampSize;
 
 // What a generated journal holds. Texts are UTF-8 here and stored in code page
 // 1251; the milliseconds of the four header stamps are not stored.

@@ -4,6 +4,8 @@
 // fixes it: the encoder (journalformat.cpp) and the check (headercheck.cpp)
 // both read these numbers. docs/journal-format.md describes the same table.
 
+#include "protocol/protocol.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -52,28 +54,10 @@ static_assert(kControllerNameAt == kVersionTextAt + kVersionTextSize);
 static_assert(kExtraAt == kControllerNameAt + kControllerNameSize);
 static_assert(kMinHeaderSize == kExtraAt);
 
-inline uint16_t getU16(const uint8_t *p)
-{
-    return uint16_t(p[0] | (p[1] << 8));
-}
-
-inline uint32_t getU32(const uint8_t *p)
-{
-    return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
-}
-
-inline void putU16(uint8_t *p, uint16_t v)
-{
-    p[0] = uint8_t(v);
-    p[1] = uint8_t(v >> 8);
-}
-
-inline void putU32(uint8_t *p, uint32_t v)
-{
-    p[0] = uint8_t(v);
-    p[1] = uint8_t(v >> 8);
-    p[2] = uint8_t(v >> 16);
-    p[3] = uint8_t(v >> 24);
-}
+// The little-endian fields are the protocol's.
+using vestan::getU16;
+using vestan::getU32;
+using vestan::putU16;
+using vestan::putU32;
 
 } // namespace vestan::journalformat::layout

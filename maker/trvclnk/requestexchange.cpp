@@ -8,26 +8,21 @@
 namespace vestan::trvclnk {
 namespace {
 
-uint16_t u16At(const uint8_t *bytes)
-{
-    return uint16_t(bytes[0] | (bytes[1] << 8));
-}
-
 // Reply bytes the controller should send for a request (without framing).
 int64_t expectedReplyLength(const uint8_t *request, uint16_t length)
 {
     if (length < 4)
         return kLinkBufferSize;
-    const int64_t count = length >= 6 ? u16At(request + 4) : 0;
+    const int64_t count = length >= 6 ? getU16(request + 4) : 0;
     switch (request[1]) {
-    case 1:
-        return 8;
-    case 2:
-        return std::min<int64_t>(6 + count, kLinkBufferSize);
-    case 3:
-        return std::min<int64_t>(10 + count, kLinkBufferSize);
-    case 4:
-        return 6;
+    case CmdSize:
+        return packet::kSizeAt + 4;
+    case CmdQuery:
+        return std::min<int64_t>(packet::kQueryDataAt + count, kLinkBufferSize);
+    case CmdBlock:
+        return std::min<int64_t>(packet::kBlockDataAt + count, kLinkBufferSize);
+    case CmdWrite:
+        return packet::kQueryDataAt;
     default:
         return kLinkBufferSize;
     }
@@ -70,7 +65,7 @@ RequestExchange::Verdict RequestExchange::judge(const uint8_t *request, uint16_t
     case 1:
         return size >= 8 ? Verdict::Accept : Verdict::Malformed;
     case 2:
-        if (size < 6 || 6 + size_t(u16At(payload.data() + 4)) > size)
+        if (size < 6 || 6 + size_t(getU16(payload.data() + 4)) > size)
             return Verdict::Malformed;
         return Verdict::Accept;
     case 3:
@@ -78,7 +73,7 @@ RequestExchange::Verdict RequestExchange::judge(const uint8_t *request, uint16_t
             return Verdict::Malformed;
         if (requestLength >= 10 && std::memcmp(payload.data() + 6, request + 6, 4) != 0)
             return Verdict::Stray;
-        if (10 + size_t(u16At(payload.data() + 4)) > size)
+        if (10 + size_t(getU16(payload.data() + 4)) > size)
             return Verdict::Malformed;
         return Verdict::Accept;
     default:

@@ -4,6 +4,7 @@
 #include "maker/trvclnk/framecodec.h"
 #include "maker/trvclnk/linkstatistics.h"
 #include "maker/trvclnk/portsettings.h"
+#include "protocol/protocol.h"
 
 #include <array>
 #include <cstdint>
@@ -11,7 +12,7 @@
 
 namespace vestan::trvclnk {
 
-inline constexpr uint16_t kLinkBufferSize = 1071;
+using vestan::kLinkBufferSize;
 // The longest reply frame taken whole, so that a reply too large for the
 // caller is refused as such; longer "frames" are noise to the decoder, and a
 // false header in noise cannot hold the line for long.

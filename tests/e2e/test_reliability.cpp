@@ -306,13 +306,11 @@ TEST_F(MisbehavingController, WrongCountEndsTheDownloadWithoutStoring)
     EXPECT_TRUE(tmpEntries().isEmpty());
 
     // The request layer hands the count on as the controller gave it.
-    uint16_t count = 0;
-    uint16_t dataOffset = 0;
+    ReplyData reply;
     state->channel.running = 1;
-    EXPECT_EQ(
-        state->requests.RequestBlock(ObjJournalHeader, 100, 0, count, dataOffset, 1, QString()), 0);
+    EXPECT_EQ(state->requests.RequestBlock(ObjJournalHeader, 100, 0, reply, 1, QString()), 0);
     state->channel.running = 0;
-    EXPECT_EQ(count, 99);
+    EXPECT_EQ(reply.count, 99);
 }
 
 TEST_F(MisbehavingController, RepliesFromAnotherNetworkNumberAreNeverTaken)

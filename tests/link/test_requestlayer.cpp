@@ -16,6 +16,11 @@ QByteArray hex(const char *text)
     return QByteArray::fromHex(text);
 }
 
+QByteArray bytes(const ReplyData &reply)
+{
+    return QByteArray(reinterpret_cast<const char *>(reply.data.data()), qsizetype(reply.data.size()));
+}
+
 class RequestLayerTest : public ::testing::Test
 {
 protected:
@@ -76,21 +81,19 @@ TEST_F(RequestLayerTest, BlockRequestPacketAndData)
     for (int i = 0; i < data.size(); ++i)
         data[i] = char(i * 7);
     link_.objects[ObjJournalData] = data;
-    uint16_t count = 0, dataOffset = 0;
-    ASSERT_EQ(layer_.RequestBlock(ObjJournalData, 1024, 2048, count, dataOffset, 1, ""), 0);
+    ReplyData reply;
+    ASSERT_EQ(layer_.RequestBlock(ObjJournalData, 1024, 2048, reply, 1, ""), 0);
     EXPECT_EQ(link_.requests[0], hex("2103010B0004000800 00"));
-    EXPECT_EQ(count, 1024);
-    EXPECT_EQ(dataOffset, 10);
-    EXPECT_EQ(QByteArray(reinterpret_cast<const char *>(channel_.rxBuffer) + dataOffset, count),
-              data.mid(2048, 1024));
+    EXPECT_EQ(reply.count, 1024);
+    EXPECT_EQ(bytes(reply), data.mid(2048, 1024));
 }
 
 TEST_F(RequestLayerTest, BlockOffsetTravelsLeastSignificantByteFirst)
 {
     link_.onRequest = [](const QByteArray &, uint8_t *, uint16_t, uint16_t *) { return 0; };
-    uint16_t count = 0, dataOffset = 0;
-    layer_.RequestBlock(ObjFlash, 16, 1024, count, dataOffset, 0, "");
-    layer_.RequestBlock(ObjFlash, 16, 0x12345678, count, dataOffset, 0, "");
+    ReplyData reply;
+    layer_.RequestBlock(ObjFlash, 16, 1024, reply, 0, "");
+    layer_.RequestBlock(ObjFlash, 16, 0x12345678, reply, 0, "");
     EXPECT_EQ(link_.requests[0].mid(6), hex("00040000"));
     EXPECT_EQ(link_.requests[1].mid(6), hex("78563412"));
 }
@@ -98,27 +101,25 @@ TEST_F(RequestLayerTest, BlockOffsetTravelsLeastSignificantByteFirst)
 TEST_F(RequestLayerTest, QueryRequestPacketAndData)
 {
     link_.objects[ObjDateTime] = hex("0102030405060708");
-    uint16_t count = 0, dataOffset = 0;
-    ASSERT_EQ(layer_.RequestQuery(ObjDateTime, 8, nullptr, count, dataOffset, 1, ""), 0);
+    ReplyData reply;
+    ASSERT_EQ(layer_.RequestQuery(ObjDateTime, 8, nullptr, reply, 1, ""), 0);
     EXPECT_EQ(link_.requests[0], hex("2102020C0800"));
-    EXPECT_EQ(count, 8);
-    EXPECT_EQ(dataOffset, 6);
-    EXPECT_EQ(QByteArray(reinterpret_cast<const char *>(channel_.rxBuffer) + 6, 8),
-              hex("0102030405060708"));
+    EXPECT_EQ(reply.count, 8);
+    EXPECT_EQ(bytes(reply), hex("0102030405060708"));
 }
 
 TEST_F(RequestLayerTest, QueryWithArgumentSendsIt)
 {
     const QByteArray key = hex("0A0B0C0D0E0F1011121314");
     link_.objects[ObjRecordSearch] = QByteArray(11, 'r');
-    uint16_t count = 0, dataOffset = 0;
+    ReplyData reply;
     ASSERT_EQ(layer_.RequestQuery(ObjRecordSearch, 11,
-                                  reinterpret_cast<const uint8_t *>(key.constData()), count,
-                                  dataOffset, 1, ""),
+                                  reinterpret_cast<const uint8_t *>(key.constData()), reply, 1,
+                                  ""),
               0);
     ASSERT_EQ(link_.requests[0].size(), 17);
     EXPECT_EQ(link_.requests[0], hex("2102FF0A0B00") + key);
-    EXPECT_EQ(dataOffset, 6);
+    EXPECT_EQ(bytes(reply), QByteArray(11, 'r'));
 }
 
 TEST_F(RequestLayerTest, CountComesFromTheReplyNotFromItsLength)
@@ -129,9 +130,10 @@ TEST_F(RequestLayerTest, CountComesFromTheReplyNotFromItsLength)
         *length = 100;
         return 0;
     };
-    uint16_t count = 0, dataOffset = 0;
-    ASSERT_EQ(layer_.RequestQuery(ObjPower, 12, nullptr, count, dataOffset, 1, ""), 0);
-    EXPECT_EQ(count, 8);
+    ReplyData reply;
+    ASSERT_EQ(layer_.RequestQuery(ObjPower, 12, nullptr, reply, 1, ""), 0);
+    EXPECT_EQ(reply.count, 8);
+    EXPECT_EQ(reply.data.size(), 8u);
 }
 
 TEST_F(RequestLayerTest, CountNeverClaimsMoreThanTheReplyCarried)
@@ -143,11 +145,12 @@ TEST_F(RequestLayerTest, CountNeverClaimsMoreThanTheReplyCarried)
         *length = 10 + 100;
         return 0;
     };
-    uint16_t count = 0, dataOffset = 0;
-    ASSERT_EQ(layer_.RequestBlock(ObjJournalData, 1024, 0, count, dataOffset, 1, ""), 0);
-    EXPECT_EQ(count, 100);
-    ASSERT_EQ(layer_.RequestQuery(ObjPower, 12, nullptr, count, dataOffset, 1, ""), 0);
-    EXPECT_EQ(count, 104);
+    ReplyData reply;
+    ASSERT_EQ(layer_.RequestBlock(ObjJournalData, 1024, 0, reply, 1, ""), 0);
+    EXPECT_EQ(reply.count, 100);
+    EXPECT_EQ(reply.data.size(), 100u);
+    ASSERT_EQ(layer_.RequestQuery(ObjPower, 12, nullptr, reply, 1, ""), 0);
+    EXPECT_EQ(reply.count, 104);
 }
 
 TEST_F(RequestLayerTest, WritePacket)
@@ -182,8 +185,8 @@ TEST_F(RequestLayerTest, RequestsThatDoNotFitAreRefusedBeforeTheLibrary)
 {
     QByteArray big(2000, 'x');
     const auto *bytes = reinterpret_cast<const uint8_t *>(big.constData());
-    uint16_t count = 5, dataOffset = 5;
-    EXPECT_EQ(layer_.RequestQuery(ObjRecordSearch, 1066, bytes, count, dataOffset, 0, ""),
+    ReplyData reply;
+    EXPECT_EQ(layer_.RequestQuery(ObjRecordSearch, 1066, bytes, reply, 0, ""),
               kErrRequestTooLong);
     EXPECT_EQ(layer_.RequestWrite(ObjDateTime, bytes, 1066, 0, ""), kErrRequestTooLong);
     EXPECT_EQ(layer_.RequestWrite(ObjDateTime, nullptr, 4, 0, ""), kErrRequestTooLong);
@@ -365,21 +368,20 @@ TEST_F(RequestLayerTest, FailureLeavesTheReportedReplyLengthAsCount)
         *length = 5;
         return -9;
     };
-    uint16_t count = 0, dataOffset = 0;
-    EXPECT_EQ(layer_.RequestQuery(ObjPower, 12, nullptr, count, dataOffset, 0, ""), -9);
-    EXPECT_EQ(count, 5);
-    EXPECT_EQ(dataOffset, 6);
-    count = 0;
-    EXPECT_EQ(layer_.RequestBlock(ObjFlash, 16, 0, count, dataOffset, 0, ""), -9);
-    EXPECT_EQ(count, 5);
-    EXPECT_EQ(dataOffset, 10);
+    ReplyData reply;
+    EXPECT_EQ(layer_.RequestQuery(ObjPower, 12, nullptr, reply, 0, ""), -9);
+    EXPECT_EQ(reply.count, 5);
+    EXPECT_TRUE(reply.data.empty());
+    reply.count = 0;
+    EXPECT_EQ(layer_.RequestBlock(ObjFlash, 16, 0, reply, 0, ""), -9);
+    EXPECT_EQ(reply.count, 5);
 
     // A library that reports no length leaves 0.
     link_.onRequest = nullptr;
     failNext(1, -9);
-    count = 77;
-    EXPECT_EQ(layer_.RequestBlock(ObjFlash, 16, 0, count, dataOffset, 0, ""), -9);
-    EXPECT_EQ(count, 0);
+    reply.count = 77;
+    EXPECT_EQ(layer_.RequestBlock(ObjFlash, 16, 0, reply, 0, ""), -9);
+    EXPECT_EQ(reply.count, 0);
 }
 
 } // namespace

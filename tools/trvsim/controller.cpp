@@ -7,26 +7,16 @@
 namespace vestan::trvsim {
 namespace {
 
-uint16_t u16At(const uint8_t *p)
+void put16(Bytes &out, uint16_t v)
 {
-    return uint16_t(p[0] | (p[1] << 8));
-}
-
-uint32_t u32At(const uint8_t *p)
-{
-    return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
-}
-
-void put16(Bytes &out, uint32_t v)
-{
-    out.push_back(uint8_t(v & 0xFF));
-    out.push_back(uint8_t((v >> 8) & 0xFF));
+    out.resize(out.size() + 2);
+    putU16(out.data() + out.size() - 2, v);
 }
 
 void put32(Bytes &out, uint32_t v)
 {
-    put16(out, v & 0xFFFF);
-    put16(out, v >> 16);
+    out.resize(out.size() + 4);
+    putU32(out.data() + out.size() - 4, v);
 }
 
 void putFloat(Bytes &out, float f)
@@ -172,55 +162,56 @@ uint16_t Controller::write(uint16_t code, const uint8_t *data, size_t length)
 
 std::optional<Bytes> Controller::handle(const uint8_t *request, size_t length)
 {
-    if (length < 4)
+    if (length < packet::kSizeRequestLength)
         return std::nullopt;
-    const uint8_t command = request[1];
-    const uint16_t code = u16At(request + 2);
+    const uint8_t command = request[packet::kCommandAt];
+    const uint16_t code = getU16(request + packet::kObjectAt);
     if (code == ObjHandlerVersion && !options_.handlerVersion)
         return std::nullopt; // a very old controller does not know the object
-    Bytes reply(request, request + 4);
+    Bytes reply(request, request + packet::kCountAt);
     reply.reserve(1100);
     const uint8_t *data = nullptr;
     size_t size = 0;
     switch (command) {
-    case 1:
-        if (length != 4)
+    case CmdSize:
+        if (length != packet::kSizeRequestLength)
             return std::nullopt;
         view(code, data, size);
         put32(reply, uint32_t(size));
         return reply;
-    case 2: {
-        if (length < 6)
+    case CmdQuery: {
+        if (length < packet::kQueryDataAt)
             return std::nullopt;
-        const uint16_t count = u16At(request + 4);
-        const size_t argument = length - 6;
+        const uint16_t count = getU16(request + packet::kCountAt);
+        const size_t argument = length - packet::kQueryDataAt;
         if (argument != 0 && argument != count)
             return std::nullopt;
         if (code == ObjRecordSearch)
-            search(request + 6, argument);
+            search(request + packet::kQueryDataAt, argument);
         view(code, data, size);
         const size_t n = std::min<size_t>(count, size);
-        put16(reply, uint32_t(n));
+        put16(reply, uint16_t(n));
         reply.insert(reply.end(), data, data + n);
         return reply;
     }
-    case 3: {
-        if (length != 10)
+    case CmdBlock: {
+        if (length != packet::kBlockDataAt)
             return std::nullopt;
-        const uint16_t count = u16At(request + 4);
-        const uint32_t offset = u32At(request + 6);
+        const uint16_t count = getU16(request + packet::kCountAt);
+        const uint32_t offset = getU32(request + packet::kBlockOffsetAt);
         view(code, data, size);
         const size_t n = offset < size ? std::min<size_t>(count, size - offset) : 0;
-        put16(reply, uint32_t(n));
+        put16(reply, uint16_t(n));
         put32(reply, offset);
         if (n > 0)
             reply.insert(reply.end(), data + offset, data + offset + n);
         return reply;
     }
-    case 4: {
-        if (length < 6 || length - 6 != u16At(request + 4))
+    case CmdWrite: {
+        constexpr size_t at = packet::kQueryDataAt;
+        if (length < at || length - at != getU16(request + packet::kCountAt))
             return std::nullopt;
-        put16(reply, write(code, request + 6, length - 6));
+        put16(reply, write(code, request + at, length - at));
         return reply;
     }
     default:

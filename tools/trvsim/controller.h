@@ -1,6 +1,7 @@
 #pragma once
 
 #include "maker/tarvel/journalformat.h"
+#include "protocol/protocol.h"
 #include "tools/trvsim/options.h"
 #include "tools/trvsim/simclock.h"
 
@@ -12,17 +13,6 @@
 namespace vestan::trvsim {
 
 using Bytes = std::vector<uint8_t>;
-
-enum ObjectCode : uint16_t
-{
-    ObjFlash = 0x0900,
-    ObjRecordSearch = 0x0AFF,
-    ObjJournalHeader = 0x0B00,
-    ObjJournalData = 0x0B01,
-    ObjHandlerVersion = 0x0B03,
-    ObjDateTime = 0x0C02,
-    ObjPower = 0x0C04,
-};
 
 // The journal the simulated controller keeps, from the options.
 journalformat::JournalSpec journalSpecFor(const SimOptions &options);

@@ -45,10 +45,12 @@ Bytes LineServer::applyFaults(Bytes reply, const SimOptions &options)
 {
     if (reply.size() < 4)
         return reply;
-    if (options.wrongCount && reply.size() >= 6 && (reply[1] == 2 || reply[1] == 3)) {
+    const uint8_t command = reply[packet::kCommandAt];
+    if (options.wrongCount && reply.size() >= packet::kQueryDataAt &&
+        (command == CmdQuery || command == CmdBlock)) {
         // Keep the reply consistent in itself, only not what was asked.
-        const size_t dataAt = reply[1] == 2 ? 6 : 10;
-        size_t count = size_t(reply[4] | (reply[5] << 8));
+        const size_t dataAt = command == CmdQuery ? packet::kQueryDataAt : packet::kBlockDataAt;
+        size_t count = getU16(reply.data() + packet::kCountAt);
         if (count > 0 && reply.size() > dataAt) {
             --count;
             reply.pop_back();
@@ -56,8 +58,7 @@ Bytes LineServer::applyFaults(Bytes reply, const SimOptions &options)
             ++count;
             reply.push_back(0);
         }
-        reply[4] = uint8_t(count & 0xFF);
-        reply[5] = uint8_t(count >> 8);
+        putU16(reply.data() + packet::kCountAt, uint16_t(count));
     }
     if (options.foreignNet)
         reply[0] = uint8_t(reply[0] % 250 + 1);

@@ -19,7 +19,7 @@ SimClock::SimClock() : setAt_(Steady::now())
 bool SimClock::set(const CtlDateTime &b, Steady::time_point now)
 {
     const unsigned sec = b[0], min = b[1], hour = b[2], d = b[3], m = b[4];
-    const int y = b[5] | (b[6] << 8);
+    const int y = getU16(b.data() + 5);
     const year_month_day date{year{y}, month{m}, day{d}};
     if (!date.ok() || sec > 59 || min > 59 || hour > 23)
         return false;
@@ -41,8 +41,7 @@ CtlDateTime SimClock::read(Steady::time_point now) const
     out[2] = uint8_t(time.hours().count());
     out[3] = uint8_t(unsigned(date.day()));
     out[4] = uint8_t(unsigned(date.month()));
-    out[5] = uint8_t(y & 0xFF);
-    out[6] = uint8_t((y >> 8) & 0xFF);
+    putU16(out.data() + 5, uint16_t(y));
     out[7] = uint8_t(weekday{day}.c_encoding());
     return out;
 }

@@ -1,12 +1,13 @@
 #pragma once
 
+#include "protocol/protocol.h"
+
 #include <array>
 #include <chrono>
 #include <cstdint>
 
 namespace vestan::trvsim {
 
-inline constexpr size_t kCtlDateTimeSize = 8;
 using CtlDateTime = std::array<uint8_t, kCtlDateTimeSize>;
 
 // The controller's clock: set to a date and time, it runs on from there.

@@ -1,0 +1,123 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// The controller's request protocol as the program, the link library and the
+// simulator all speak it: object codes, packet layout, the link buffer, the
+// little-endian fields and the journal's time stamps. No Qt, so that every
+// side of the line can use it.
+namespace vestan {
+
+// Object codes of the controller's objects.
+enum ObjectCode : uint16_t
+{
+    ObjFlash = 0x0900,
+    ObjRecordSearch = 0x0AFF,
+    ObjJournalHeader = 0x0B00,
+    ObjJournalData = 0x0B01,
+    ObjHandlerVersion = 0x0B03,
+    ObjDateTime = 0x0C02,
+    ObjPower = 0x0C04,
+};
+
+// Sizes of the fixed records: the clock (seconds first, year little-endian,
+// day of week), the request handler's version, the three power readings as
+// little-endian floats.
+inline constexpr std::size_t kCtlDateTimeSize = 8;
+inline constexpr std::size_t kHandlerVersionSize = 8;
+inline constexpr std::size_t kPowerReadingsSize = 12;
+
+// The commands of a request packet's second byte.
+enum RequestCommand : uint8_t
+{
+    CmdSize = 1,
+    CmdQuery = 2,
+    CmdBlock = 3,
+    CmdWrite = 4,
+};
+
+// The largest packet either way, request or reply.
+inline constexpr uint16_t kLinkBufferSize = 1071;
+
+// Packet layout: net number, command, object code, then per command.
+namespace packet {
+inline constexpr std::size_t kNetAt = 0;
+inline constexpr std::size_t kCommandAt = 1;
+inline constexpr std::size_t kObjectAt = 2;
+inline constexpr std::size_t kSizeRequestLength = 4; // a size request ends after the object
+inline constexpr std::size_t kSizeAt = 4;            // u32 in a size reply
+inline constexpr std::size_t kCountAt = 4;           // u16 data count of the other commands
+inline constexpr std::size_t kQueryDataAt = 6;       // query argument and reply data, written data
+inline constexpr std::size_t kBlockOffsetAt = 6;     // u32 offset of a block request
+inline constexpr std::size_t kBlockDataAt = 10;      // block request length and reply data
+} // namespace packet
+
+inline uint16_t getU16(const uint8_t *p)
+{
+    return uint16_t(p[0] | (p[1] << 8));
+}
+
+inline uint32_t getU32(const uint8_t *p)
+{
+    return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
+}
+
+inline void putU16(uint8_t *p, uint16_t v)
+{
+    p[0] = uint8_t(v);
+    p[1] = uint8_t(v >> 8);
+}
+
+inline void putU32(uint8_t *p, uint32_t v)
+{
+    putU16(p, uint16_t(v));
+    putU16(p + 2, uint16_t(v >> 16));
+}
+
+// The journal's date and time: 7 bytes, year first (little-endian), no day of
+// week. T is any record with the members year, month, day, hours, minutes,
+// seconds.
+inline constexpr std::size_t kJournalDateTimeSize = 7;
+
+template <typename T> void putJournalDateTime(uint8_t *p, const T &t)
+{
+    putU16(p, t.year);
+    p[2] = t.month;
+    p[3] = t.day;
+    p[4] = t.hours;
+    p[5] = t.minutes;
+    p[6] = t.seconds;
+}
+
+template <typename T> void getJournalDateTime(const uint8_t *p, T &t)
+{
+    t.year = getU16(p);
+    t.month = p[2];
+    t.day = p[3];
+    t.hours = p[4];
+    t.minutes = p[5];
+    t.seconds = p[6];
+}
+
+// A record's head, also the record search's key and answer: record number,
+// date and time, milliseconds. 11 bytes.
+inline constexpr std::size_t kRecordStampSize = 11;
+
+template <typename T>
+void putRecordStamp(uint8_t *p, uint16_t number, const T &stamp, uint16_t milliseconds)
+{
+    putU16(p, number);
+    putJournalDateTime(p + 2, stamp);
+    putU16(p + 2 + kJournalDateTimeSize, milliseconds);
+}
+
+template <typename T>
+void getRecordStamp(const uint8_t *p, uint16_t &number, T &stamp, uint16_t &milliseconds)
+{
+    number = getU16(p);
+    getJournalDateTime(p + 2, stamp);
+    milliseconds = getU16(p + 2 + kJournalDateTimeSize);
+}
+
+} // namespace vestan
