@@ -7,7 +7,7 @@
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=${VESTAN_FUZZ_BUILD:-$top/build-fuzz}
-targets=(fuzz_tarvel fuzz_framecodec fuzz_inifile)
+targets=(fuzz_tarvel fuzz_framecodec fuzz_telnet fuzz_inifile)
 
 cmake -S "$top" -B "$build" -G Ninja -DVESTAN_FUZZ=ON -DVESTAN_SANITIZE=OFF \
     -DCMAKE_BUILD_TYPE=RelWithDebInfo \

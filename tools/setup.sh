@@ -9,7 +9,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-serialport-dev qt6-svg-dev qt6-translations-l10n
   libgl-dev libgtest-dev libgmock-dev
   clang libclang-rt-14-dev
-  xvfb xauth imagemagick lrzsz ckermit
+  xvfb xauth imagemagick lrzsz ckermit ser2net
   fonts-dejavu-core
   desktop-file-utils appstream dpkg-dev ccache
   file librsvg2-bin help2man lintian

@@ -72,6 +72,8 @@ int main(int argc, char **argv)
     const auto seed = option("seed", "linesim seed", "1");
     const auto replyTimeout = option("reply-timeout-ms", "trvCLNK.ini ReplyTimeoutMs", "1000");
     const auto interByte = option("inter-byte-ms", "trvCLNK.ini InterByteTimeoutMs", "0");
+    const auto server =
+        option("server", "ser2net in front of the line: none, raw or rfc2217", "none");
     const QCommandLineOption direct(
         QStringLiteral("direct"), QStringLiteral("trvsim on its own pseudo-terminal, no linesim"));
     parser.addOption(direct);
@@ -103,6 +105,12 @@ int main(int argc, char **argv)
     setup.replyTimeoutMs = parser.value(replyTimeout).toInt();
     setup.interByteTimeoutMs = parser.value(interByte).toInt();
     setup.readAhead = !parser.isSet(noReadAhead);
+    if (parser.value(server) == QLatin1String("raw"))
+        setup.server = LineSetup::Server::Raw;
+    else if (parser.value(server) == QLatin1String("rfc2217"))
+        setup.server = LineSetup::Server::ComPortControl;
+    else if (parser.value(server) != QLatin1String("none"))
+        return fail(QStringLiteral("--server takes none, raw or rfc2217"));
 
     LineRig line(setup);
     if (!line.ready())

@@ -1,5 +1,6 @@
 #include "maker/trvclnk/devicedialog.h"
 
+#include "maker/trvclnk/networktransport.h"
 #include "maker/trvclnk/portsettings.h"
 #include "platform/deviceaccess.h"
 #include "platform/serialports.h"
@@ -22,6 +23,21 @@ namespace vestan::trvclnk {
 namespace {
 
 const QString kNoRights = QStringLiteral("(нет прав)");
+
+// A network port as the dialog describes it; empty for any other device.
+QString describeNetworkPort(const QString &device)
+{
+    if (!isNetworkDevice(device))
+        return QString();
+    const auto address = parseNetworkAddress(device);
+    if (!address)
+        return QStringLiteral("неверный адрес: нужно tcp://сервер:порт или rfc2217://сервер:порт");
+    return QStringLiteral("сетевой порт: сервер %1, порт %2, %3")
+        .arg(address->host)
+        .arg(address->port)
+        .arg(address->comPortControl ? QStringLiteral("управление портом по RFC 2217")
+                                     : QStringLiteral("байты без изменений"));
+}
 
 // Columns of the list: the path (what the edit field shows and the choice
 // is), then what tells the ports apart.
@@ -107,7 +123,8 @@ DeviceDialog::DeviceDialog(int port, const QList<DeviceEntry> &devices,
 
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, [this] {
-        if (!chosenDevice().isEmpty())
+        const QString device = chosenDevice();
+        if (!device.isEmpty() && (!isNetworkDevice(device) || parseNetworkAddress(device)))
             accept();
     });
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -167,6 +184,8 @@ void DeviceDialog::describe()
         if (!entry.mayOpen)
             text += (text.isEmpty() ? QString() : QStringLiteral(" ")) + kNoRights;
     }
+    if (text.isEmpty())
+        text = describeNetworkPort(path);
     if (text.isEmpty() && !path.isEmpty())
         text = QStringLiteral("(введено вручную)");
     description_->setText(text);

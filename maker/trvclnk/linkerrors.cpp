@@ -44,6 +44,15 @@ const std::map<int32_t, std::string> &texts()
             {kErrPhoneNotDialable,
              "Номер телефона содержит символы, которые модем не может набрать.\n"
              "Допустимы цифры, пробел и знаки + * # , ( ) - . / W P T ! @"},
+            {kErrHostNotFound, "Сетевой порт: имя сервера не найдено"},
+            {kErrConnectionRefused,
+             "Сетевой порт: сервер отказал в соединении (сервер не запущен, порт на нём "
+             "не настроен или занят другим клиентом)"},
+            {kErrConnectTimeout, "Сетевой порт: сервер не ответил за время ожидания соединения"},
+            {kErrComPortRefused, "Сетевой порт: сервер не принял управление COM-портом (RFC 2217)"},
+            {kErrConnectionLost, "Сетевой порт: соединение с сервером разорвано"},
+            {kErrBadAddress, "Неверный адрес сетевого порта: нужно tcp://СЕРВЕР:ПОРТ или "
+                             "rfc2217://СЕРВЕР:ПОРТ"},
             {kErrStopped, "Операция прервана пользователем"},
             {kErrRequestTooLong, "Запрос не помещается в буфер связи"},
         };
@@ -71,6 +80,11 @@ int32_t isFinalError(int32_t code)
     case kErrTimeout:
     case kErrCrc:
     case kErrMalformed:
+    // A server that is away or a connection that dropped may be back by the
+    // next attempt, as a silent line may.
+    case kErrConnectionRefused:
+    case kErrConnectTimeout:
+    case kErrConnectionLost:
         return 0;
     default:
         return 1;

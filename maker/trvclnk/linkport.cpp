@@ -2,8 +2,8 @@
 
 #include "maker/trvclnk/linkerrors.h"
 #include "maker/trvclnk/modemdialer.h"
+#include "maker/trvclnk/porttransport.h"
 #include "maker/trvclnk/requestexchange.h"
-#include "maker/trvclnk/serialtransport.h"
 #include "maker/trvclnk/walkstream.h"
 
 #include <algorithm>
@@ -23,6 +23,12 @@ constexpr int kAheadBrokenLimit = 2;
 constexpr size_t kAheadDepth = 8;
 // Doubtful readings of one request kept to compare the next ones with.
 constexpr size_t kDoubtfulReadingsKept = 8;
+// A round trip this long makes every block read a walk from its start: a
+// second round trip to see the walk would cost more than the replies to a
+// lone read's pieces beyond the object's end.
+constexpr double kLongRoundTripMs = 50;
+// Between connects to a server that refuses: it may be starting again.
+constexpr int kReconnectPauseMs = 200;
 
 } // namespace
 
@@ -44,7 +50,7 @@ int32_t LinkPort::open(const PortSettings &settings)
         return index_;
     if (!ModemDialer::isDialable(phone_))
         return kErrPhoneNotDialable;
-    auto transport = std::make_unique<SerialTransport>();
+    auto transport = makePortTransport(settings.device);
     if (!transport->open(settings)) {
         ++stats_.openFailures;
         return transport->openFailure();
@@ -102,10 +108,50 @@ int32_t LinkPort::request(const uint8_t *request, uint16_t requestLength, uint8_
 {
     if (!isOpen())
         return kErrNotOpen;
+    if (transport_->lost()) {
+        const int32_t reconnected = reconnect();
+        if (reconnected != kOk)
+            return reconnected;
+    }
+    const int32_t result = requestOnLine(request, requestLength, reply, replyCapacity, replyLength);
+    if (!transport_->lost())
+        return result;
+    // The connection dropped under this attempt: it fails like a silent line,
+    // and the next one connects again.
+    ++stats_.connectionsLost;
+    walk_.reset();
+    lastBlock_.clear();
+    *replyLength = 0;
+    return kErrConnectionLost;
+}
+
+int32_t LinkPort::reconnect()
+{
+    walk_.reset();
+    lastBlock_.clear();
+    // A server that stays away costs an attempt what a silent line costs.
+    const int64_t until = transport_->nowMs() + settings_.replyTimeoutMs;
+    for (;;) {
+        ++stats_.reconnects;
+        if (transport_->reconnect())
+            return kOk;
+        const int32_t failure = transport_->openFailure();
+        if (isFinalError(failure) || transport_->nowMs() >= until)
+            return failure;
+        transport_->pauseMs(kReconnectPauseMs);
+    }
+}
+
+int32_t LinkPort::requestOnLine(const uint8_t *request, uint16_t requestLength, uint8_t *reply,
+                                uint16_t replyCapacity, uint16_t *replyLength)
+{
     const std::vector<uint8_t> current(request, request + requestLength);
     if (walk_ && !walk_->continues(request, requestLength))
         dropAhead();
-    if (!walk_ && settings_.readAhead && startsWalk(current))
+    const bool longLine = stats_.roundTripMs >= kLongRoundTripMs && aheadAllowed_ &&
+                          current.size() == 10 && current[1] == 3 &&
+                          (current[4] | current[5]) != 0;
+    if (!walk_ && settings_.readAhead && (longLine || startsWalk(current)))
         walk_ = std::make_unique<WalkStream>(*transport_, settings_, stats_, request,
                                              aheadAllowed_ ? kAheadDepth : 1);
     if (walk_) {

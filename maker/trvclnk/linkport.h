@@ -10,7 +10,7 @@
 
 namespace vestan::trvclnk {
 
-class SerialTransport;
+class PortTransport;
 class RequestExchange;
 class WalkStream;
 
@@ -44,6 +44,10 @@ private:
     // True when `current` is the block read right after the last one
     // answered in full, of the same object and length: a walk.
     bool startsWalk(const std::vector<uint8_t> &current) const;
+    int32_t requestOnLine(const uint8_t *request, uint16_t requestLength, uint8_t *reply,
+                          uint16_t replyCapacity, uint16_t *replyLength);
+    // Makes a lost network connection again.
+    int32_t reconnect();
     // One request on its own, asked again at once when its reply broke.
     int32_t exchangeAlone(const uint8_t *request, uint16_t requestLength, uint8_t *reply,
                           uint16_t replyCapacity, uint16_t *replyLength);
@@ -62,7 +66,7 @@ private:
     QByteArray phone_;
     PortSettings settings_;
     bool modemConnected_ = false;
-    std::unique_ptr<SerialTransport> transport_;
+    std::unique_ptr<PortTransport> transport_;
     std::unique_ptr<RequestExchange> exchange_;
     LinkStatistics stats_;
 };

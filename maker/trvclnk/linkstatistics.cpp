@@ -2,6 +2,14 @@
 
 namespace vestan::trvclnk {
 
+void LinkStatistics::noteRoundTrip(double ms)
+{
+    // The first measurement stands alone; later ones move it by an eighth,
+    // so one slow reply does not swing it.
+    ms = ms < 0 ? 0 : ms;
+    roundTripMs = roundTripMs <= 0 ? ms : roundTripMs + (ms - roundTripMs) / 8;
+}
+
 QList<StatisticsLine> statisticsLines(const LinkStatistics &s)
 {
     const auto n = [](uint64_t v) { return QString::number(v); };
@@ -26,6 +34,9 @@ QList<StatisticsLine> statisticsLines(const LinkStatistics &s)
         {QStringLiteral("Передано байт"), n(s.bytesSent)},
         {QStringLiteral("Принято байт"), n(s.bytesReceived)},
         {QStringLiteral("Завершённых сеансов"), n(s.sessionsEnded)},
+        {QStringLiteral("Обрывов сетевого соединения"), n(s.connectionsLost)},
+        {QStringLiteral("Повторных соединений"), n(s.reconnects)},
+        {QStringLiteral("Время оборота линии, мс"), QString::number(qRound64(s.roundTripMs))},
     };
 }
 

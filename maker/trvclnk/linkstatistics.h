@@ -26,7 +26,14 @@ struct LinkStatistics
     uint64_t garbageBytes = 0;  // bytes that belonged to no good frame
     uint64_t bytesSent = 0;
     uint64_t bytesReceived = 0;
-    uint64_t sessionsEnded = 0; // _trvCL_fSetEvent(port, 1)
+    uint64_t sessionsEnded = 0;   // _trvCL_fSetEvent(port, 1)
+    uint64_t connectionsLost = 0; // network connections that dropped during an attempt
+    uint64_t reconnects = 0;      // connects made again after that
+
+    // The line's round trip, from a request's last byte to its reply's first,
+    // smoothed over the exchanges; 0 until one was measured.
+    double roundTripMs = 0;
+    void noteRoundTrip(double ms);
 
     // Replies followed on the line by bytes that are no frame start (counted
     // in `replies` too), and so read again to compare.

@@ -92,6 +92,8 @@ PortSettings readPortSettings(int port, const SettingReader &value)
         s.modemTimeoutMs = int(*v);
     if (auto v = readNumber(value(QStringLiteral("GuardTimeMs")), 0, 60000))
         s.guardTimeMs = int(*v);
+    if (auto v = readNumber(value(QStringLiteral("ConnectTimeoutMs")), 1, 600000))
+        s.connectTimeoutMs = int(*v);
     if (auto v = readNumber(value(QStringLiteral("ReadAhead")), 0, 1))
         s.readAhead = *v != 0;
     return s;

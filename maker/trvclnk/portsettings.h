@@ -27,6 +27,9 @@ struct PortSettings
     int dialTimeoutMs = 60000;                      // DialTimeoutMs: dial command to CONNECT
     int modemTimeoutMs = 3000; // ModemTimeoutMs: any other modem command to its answer
     int guardTimeMs = 1000;    // GuardTimeMs: silence around "+++"
+    // ConnectTimeoutMs: a network port's connection and its Com Port Control
+    // set-up, each at most this long.
+    int connectTimeoutMs = 5000;
     // ReadAhead: 1 sends the next block read of a sequential walk as soon as
     // the current reply is whole, before the program asks for it; 0 never.
     bool readAhead = true;

@@ -40,7 +40,7 @@ RequestExchange::RequestExchange(ByteChannel &channel, const PortSettings &setti
 
 int64_t RequestExchange::replyTimeoutMs(const uint8_t *request, uint16_t requestLength) const
 {
-    return settings_.replyTimeoutMs +
+    return settings_.replyTimeoutMs + int64_t(stats_.roundTripMs) +
            settings_.lineTimeMs(int64_t(requestLength) + int64_t(line::kFramingSize)) +
            settings_.lineTimeMs(expectedReplyLength(request, requestLength) +
                                 int64_t(line::kFramingSize));
@@ -115,7 +115,21 @@ int32_t RequestExchange::run(const uint8_t *request, uint16_t requestLength, uin
         ++stats_.writeErrors;
         return kErrWriteFailed;
     }
-    return receive(request, requestLength, reply, replyCapacity, replyLength);
+    const bool askedAgain = unanswered_.size() == requestLength &&
+                            std::equal(unanswered_.begin(), unanswered_.end(), request);
+    if (!askedAgain)
+        firstSentAt_ = sentAt_;
+    firstByteAt_ = -1;
+    const int32_t result = receive(request, requestLength, reply, replyCapacity, replyLength);
+    if (result == kOk && firstByteAt_ >= 0)
+        stats_.noteRoundTrip(
+            double(firstByteAt_ - firstSentAt_ -
+                   settings_.lineTimeMs(int64_t(requestLength) + int64_t(line::kFramingSize))));
+    if (result == kErrTimeout)
+        unanswered_.assign(request, request + requestLength);
+    else
+        unanswered_.clear();
+    return result;
 }
 
 bool RequestExchange::send(const uint8_t *request, uint16_t requestLength)
@@ -222,6 +236,8 @@ int32_t RequestExchange::receive(const uint8_t *request, uint16_t requestLength,
             decoder_.feed(readBuffer_.data(), received);
             stats_.bytesReceived += received;
             lastByteAt = channel_.nowMs();
+            if (firstByteAt_ < 0)
+                firstByteAt_ = lastByteAt;
         }
     }
 }

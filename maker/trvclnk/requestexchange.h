@@ -68,6 +68,12 @@ private:
     line::FrameDecoder::Counters seen_;
     int64_t sentAt_ = 0;
     bool replyDoubtful_ = false;
+    // The round trip is measured from the first sending of a request asked
+    // again after a silence, so that the late reply of a long line counts
+    // with its true delay (and a longer one errs on the safe side).
+    std::vector<uint8_t> unanswered_;
+    int64_t firstSentAt_ = 0;
+    int64_t firstByteAt_ = -1;
     std::vector<uint8_t> frame_;
     std::vector<uint8_t> payload_;
     std::array<uint8_t, 16384> readBuffer_{};

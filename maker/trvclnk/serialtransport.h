@@ -1,7 +1,6 @@
 #pragma once
 
-#include "maker/trvclnk/bytechannel.h"
-#include "maker/trvclnk/portsettings.h"
+#include "maker/trvclnk/porttransport.h"
 
 #include <QElapsedTimer>
 #include <QString>
@@ -12,18 +11,18 @@ namespace vestan::trvclnk {
 // The serial device in blocking mode (Qt SerialPort's on Linux, the system's
 // communications calls on Windows): no event loop needed, so it works with or
 // without an application object in the host program.
-class SerialTransport : public ByteChannel
+class SerialTransport : public PortTransport
 {
 public:
     SerialTransport();
     ~SerialTransport() override;
 
-    bool open(const PortSettings &settings);
+    bool open(const PortSettings &settings) override;
     // Why the last open failed, as a link code: no permission, no such device,
     // held by another program, or kErrOpenFailed for anything else.
-    int32_t openFailure() const { return openFailure_; }
-    void close();
-    bool isOpen() const;
+    int32_t openFailure() const override { return openFailure_; }
+    void close() override;
+    bool isOpen() const override;
     // Why the last open or transfer failed, for diagnostics.
     QString errorString() const { return error_; }
 

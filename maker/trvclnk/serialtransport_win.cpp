@@ -21,10 +21,9 @@ namespace {
 QString systemMessage(DWORD code)
 {
     wchar_t *text = nullptr;
-    const DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                            FORMAT_MESSAGE_IGNORE_INSERTS,
-                                        nullptr, code, 0, reinterpret_cast<wchar_t *>(&text), 0,
-                                        nullptr);
+    const DWORD length = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, code, 0, reinterpret_cast<wchar_t *>(&text), 0, nullptr);
     QString message = length > 0 ? QString::fromWCharArray(text, int(length)).trimmed()
                                  : QStringLiteral("system error %1").arg(code);
     if (text != nullptr)
@@ -80,14 +79,14 @@ bool SerialTransport::open(const PortSettings &settings)
     error_.clear();
     openFailure_ = kOk;
     const QString path = devicePath(settings.device);
-    HANDLE handle = CreateFileW(reinterpret_cast<const wchar_t *>(path.utf16()),
-                                GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE handle =
+        CreateFileW(reinterpret_cast<const wchar_t *>(path.utf16()), GENERIC_READ | GENERIC_WRITE,
+                    0, nullptr, OPEN_EXISTING, 0, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         const DWORD code = GetLastError();
         error_ = systemMessage(code);
         // A port that another program has open answers "access denied".
-        openFailure_ = code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND
-                           ? kErrNoDevice
+        openFailure_ = code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND ? kErrNoDevice
                        : code == ERROR_ACCESS_DENIED || code == ERROR_SHARING_VIOLATION
                            ? kErrDeviceBusy
                            : kErrOpenFailed;
@@ -151,18 +150,19 @@ ByteChannel::Status SerialTransport::failed()
     return Status::Failed;
 }
 
-// Reads: bytes already there come back at once, else the first that
-// arrives within the wait, else nothing after it (the system's rule for an
-// interval and a multiplier of MAXDWORD). A wait of 0 only takes what is there.
+// Reads ask only for bytes the system holds, or for one byte with the wait
+// as the total time-out: both end as soon as the bytes are there, on Windows
+// and under Wine alike, and the thread sleeps in the system meanwhile. The
+// interval time-out's special cases are not used: Wine does not honour them
+// and every read would wait out its whole time-out. A read time-out is never
+// 0, which would mean no limit at all.
 static COMMTIMEOUTS timeoutsFor(int readWaitMs, int writeWaitMs)
 {
     COMMTIMEOUTS t{};
-    const DWORD readWait = clampedWait(readWaitMs);
-    t.ReadIntervalTimeout = MAXDWORD;
-    t.ReadTotalTimeoutMultiplier = readWait > 0 ? MAXDWORD : 0;
-    t.ReadTotalTimeoutConstant = readWait;
+    t.ReadIntervalTimeout = 0;
+    t.ReadTotalTimeoutMultiplier = 0;
+    t.ReadTotalTimeoutConstant = std::max<DWORD>(clampedWait(readWaitMs), 1);
     t.WriteTotalTimeoutMultiplier = 0;
-    // 0 would mean no limit at all for a write.
     t.WriteTotalTimeoutConstant = std::max<DWORD>(clampedWait(writeWaitMs), 1);
     return t;
 }
@@ -170,7 +170,6 @@ static COMMTIMEOUTS timeoutsFor(int readWaitMs, int writeWaitMs)
 static bool setTimeouts(HANDLE handle, COMMTIMEOUTS &current, bool &set, const COMMTIMEOUTS &wanted)
 {
     if (set && current.ReadTotalTimeoutConstant == wanted.ReadTotalTimeoutConstant &&
-        current.ReadTotalTimeoutMultiplier == wanted.ReadTotalTimeoutMultiplier &&
         current.WriteTotalTimeoutConstant == wanted.WriteTotalTimeoutConstant)
         return true;
     COMMTIMEOUTS copy = wanted;
@@ -191,7 +190,7 @@ ByteChannel::Status SerialTransport::write(const uint8_t *data, size_t size, int
         const int64_t left = deadline - nowMs();
         if (left <= 0)
             return Status::TimedOut;
-        const int readWait = port_->timeoutsSet ? int(port_->timeouts.ReadTotalTimeoutConstant) : 0;
+        const int readWait = port_->timeoutsSet ? int(port_->timeouts.ReadTotalTimeoutConstant) : 1;
         if (!setTimeouts(port_->handle, port_->timeouts, port_->timeoutsSet,
                          timeoutsFor(readWait, int(left))))
             return failed();
@@ -210,18 +209,46 @@ ByteChannel::Status SerialTransport::read(uint8_t *buffer, size_t capacity, int 
     received = 0;
     if (!isOpen())
         return Status::Failed;
-    const int writeWait = port_->timeoutsSet ? int(port_->timeouts.WriteTotalTimeoutConstant) : 1000;
-    if (!setTimeouts(port_->handle, port_->timeouts, port_->timeoutsSet,
-                     timeoutsFor(std::max(timeoutMs, 0), writeWait)))
-        return failed();
-    DWORD n = 0;
-    const DWORD chunk = DWORD(std::min<size_t>(capacity, 1 << 20));
-    if (!ReadFile(port_->handle, buffer, chunk, &n, nullptr))
-        return failed();
-    if (n == 0)
+    if (capacity == 0)
         return Status::TimedOut;
-    received = size_t(n);
-    return Status::Ok;
+    const auto queued = [this](DWORD &count) {
+        COMSTAT state{};
+        DWORD errors = 0;
+        if (!ClearCommError(port_->handle, &errors, &state))
+            return false;
+        count = state.cbInQue;
+        return true;
+    };
+    if (timeoutMs > 0) {
+        // One byte with the wait as its time-out: it comes as soon as it is
+        // there, at once when it is there already.
+        const int writeWait =
+            port_->timeoutsSet ? int(port_->timeouts.WriteTotalTimeoutConstant) : 1000;
+        if (!setTimeouts(port_->handle, port_->timeouts, port_->timeoutsSet,
+                         timeoutsFor(timeoutMs, writeWait)))
+            return failed();
+        DWORD first = 0;
+        if (!ReadFile(port_->handle, buffer, 1, &first, nullptr))
+            return failed();
+        if (first == 0)
+            return Status::TimedOut;
+        received = 1;
+    } else if (!port_->timeoutsSet && !setTimeouts(port_->handle, port_->timeouts,
+                                                   port_->timeoutsSet, timeoutsFor(1, 1000))) {
+        return failed();
+    }
+    DWORD waiting = 0;
+    if (!queued(waiting))
+        return failed();
+    // Bytes the system already holds come at once, whatever the time-out.
+    const DWORD rest = DWORD(std::min<size_t>({capacity - received, size_t(waiting), 1 << 20}));
+    if (rest > 0) {
+        DWORD n = 0;
+        if (!ReadFile(port_->handle, buffer + received, rest, &n, nullptr))
+            return failed();
+        received += size_t(n);
+    }
+    return received > 0 ? Status::Ok : Status::TimedOut;
 }
 
 void SerialTransport::discardInput()

@@ -12,8 +12,11 @@ namespace {
 // The longest piece: whole portions of the program's largest size.
 constexpr uint16_t kMaxPiece = 1024;
 constexpr uint16_t kMinPiece = 64;
-// How far beyond the portion asked for the walk is read ahead.
+// How far beyond the portion asked for the walk is read ahead at least; a
+// line with a long round trip gets what fills it.
 constexpr uint64_t kAheadBytes = 4096;
+// Block reads on their way at most, whatever the round trip.
+constexpr size_t kMaxDepth = 16;
 // Rounds of broken bytes and then silence, without a piece arriving, before
 // a portion fails; a silent line fails at once, so a dead line takes no
 // longer than one exchange did.
@@ -69,6 +72,23 @@ uint16_t WalkStream::pieceSize() const
     return uint16_t(std::clamp(x - o, double(kMinPiece), double(kMaxPiece)));
 }
 
+uint64_t WalkStream::aheadBytes() const
+{
+    // What the line brings back in one round trip, plus the piece under way.
+    const double bytesPerMs = double(settings_.baud) / settings_.bitsPerCharacter() / 1000.0;
+    const auto inRoundTrip = uint64_t(stats_.roundTripMs * bytesPerMs);
+    return std::max<uint64_t>(kAheadBytes, inRoundTrip + 2 * uint64_t(kMaxPiece));
+}
+
+size_t WalkStream::aheadDepth() const
+{
+    if (depth_ <= 1)
+        return depth_;
+    const uint64_t piece = uint64_t(pieceSize()) + kPieceOverhead / 2;
+    const auto needed = size_t((aheadBytes() + piece - 1) / piece);
+    return std::max(depth_, std::min(needed, kMaxDepth));
+}
+
 void WalkStream::setDepth(size_t depth)
 {
     depth_ = std::max<size_t>(depth, 1);
@@ -87,15 +107,16 @@ void WalkStream::sendMore()
         line::appendFrame(out_, request, sizeof request);
         inflight_.push_back(offset);
     };
-    while (inflight_.size() < depth_ && !again_.empty()) {
+    const size_t depth = aheadDepth();
+    while (inflight_.size() < depth && !again_.empty()) {
         const uint32_t offset = again_.front();
         again_.pop_front();
         const auto piece = pieces_.find(offset);
         if (piece != pieces_.end() && !piece->second.filled)
             ask(offset, piece->second.length);
     }
-    const uint64_t window = uint64_t(servedTo_) + portion_ + kAheadBytes;
-    while (inflight_.size() < depth_ && nextAsk_ < window && nextAsk_ < 0xFFFFFFFFu &&
+    const uint64_t window = uint64_t(servedTo_) + portion_ + aheadBytes();
+    while (inflight_.size() < depth && nextAsk_ < window && nextAsk_ < 0xFFFFFFFFu &&
            (!end_ || nextAsk_ < *end_)) {
         const auto length = uint16_t(std::min<uint64_t>(pieceSize(), 0xFFFFFFFFu - nextAsk_));
         Piece &piece = pieces_[uint32_t(nextAsk_)];
@@ -288,8 +309,8 @@ int32_t WalkStream::pump(bool settling, uint32_t offset, uint16_t length)
 {
     const int64_t interByte = settings_.effectiveInterByteTimeoutMs();
     // A silent line: no byte for the reply time-out and a piece's line time.
-    const int64_t silence =
-        settings_.replyTimeoutMs + settings_.lineTimeMs(int64_t(kMaxPiece) + kPieceOverhead);
+    const int64_t silence = settings_.replyTimeoutMs + int64_t(stats_.roundTripMs) +
+                            settings_.lineTimeMs(int64_t(kMaxPiece) + kPieceOverhead);
     int rounds = 0;
     silentAhead_ = false;
     lastByteAt_ = channel_.nowMs();
@@ -327,7 +348,9 @@ int32_t WalkStream::pump(bool settling, uint32_t offset, uint16_t length)
                 continue;
             }
         } else if (brokenKind() != kErrTimeout) {
-            until = lastByteAt_ + interByte;
+            // On a long line the replies to the last requests are a round
+            // trip away.
+            until = lastByteAt_ + interByte + int64_t(stats_.roundTripMs);
             if (now >= until) {
                 // Broken bytes, then silence: nothing asked is still coming.
                 const int32_t kind = brokenKind();

@@ -62,6 +62,10 @@ private:
     };
 
     uint16_t pieceSize() const;
+    // Bytes asked for beyond the portion, and block reads on their way at
+    // most: enough to fill the line's round trip.
+    uint64_t aheadBytes() const;
+    size_t aheadDepth() const;
     void sendMore();
     bool portionReady(uint32_t offset, uint16_t length) const;
     uint16_t assemble(uint32_t offset, uint16_t length, uint8_t *reply);

@@ -11,6 +11,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTableWidget>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QThread>
 #include <QTimer>
 #include <csignal>
@@ -27,6 +29,12 @@ constexpr int kStartTimeoutMs = 20000;
 QString binDir()
 {
     return vestanBuildDir() + QStringLiteral("/bin");
+}
+
+uint16_t freeTcpPort()
+{
+    QTcpServer probe;
+    return probe.listen(QHostAddress::LocalHost, 0) ? probe.serverPort() : 0;
 }
 
 } // namespace
@@ -180,14 +188,66 @@ LineRig::LineRig(const LineSetup &setup) : setup_(setup)
         failure_ = QStringLiteral("trvsim did not report its line: ") + sim_.errorOutput();
         return;
     }
+    serialDevice_ = device_;
+    if (setup_.server != LineSetup::Server::None) {
+        serverPort_ = freeTcpPort();
+        const bool comPort = setup_.server == LineSetup::Server::ComPortControl;
+        device_ = QStringLiteral("%1://127.0.0.1:%2")
+                      .arg(comPort ? QStringLiteral("rfc2217") : QStringLiteral("tcp"))
+                      .arg(serverPort_);
+        if (serverPort_ == 0 || !startServer()) {
+            failure_ = QStringLiteral("ser2net did not start: ") + server_.failure() +
+                       server_.errorOutput();
+            return;
+        }
+    }
     if (!writeIni())
         failure_ = QStringLiteral("cannot write ") + iniPath();
+}
+
+bool LineRig::startServer()
+{
+    const bool comPort = setup_.server == LineSetup::Server::ComPortControl;
+    const QString config = path(QStringLiteral("ser2net.yaml"));
+    QFile file(config);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    file.write(QStringLiteral("%YAML 1.1\n---\n"
+                              "connection: &vestan\n"
+                              "  accepter: %1tcp,127.0.0.1,%2\n"
+                              "  connector: serialdev,%3,115200n81,local\n"
+                              "  options:\n"
+                              "    kickolduser: true\n")
+                   .arg(comPort ? QStringLiteral("telnet(rfc2217),") : QString())
+                   .arg(serverPort_)
+                   .arg(serialDevice_)
+                   .toUtf8());
+    file.close();
+    if (!server_.start(QStringLiteral("/usr/sbin/ser2net"),
+                       {QStringLiteral("-n"), QStringLiteral("-u"), QStringLiteral("-c"), config,
+                        QStringLiteral("-P"), path(QStringLiteral("ser2net.pid"))}))
+        return false;
+    // Ready once its port takes a connection.
+    QDeadlineTimer deadline(kStartTimeoutMs);
+    while (!deadline.hasExpired() && server_.running()) {
+        QTcpSocket probe;
+        probe.connectToHost(QHostAddress::LocalHost, serverPort_);
+        if (probe.waitForConnected(200)) {
+            probe.abort();
+            // The server takes the next client once it has seen this one go.
+            QThread::msleep(100);
+            return true;
+        }
+        QThread::msleep(50);
+    }
+    return false;
 }
 
 LineRig::~LineRig()
 {
     // A port left open by a failed test would keep the old device for the next rig.
     closeLibraryPort();
+    server_.kill();
     sim_.kill();
     lineSim_.kill();
 }

@@ -69,6 +69,15 @@ struct LineSetup
     int interByteTimeoutMs = 0; // 0: the library derives it from the speed
     int guardTimeMs = 50;       // the modem's escape guard time, both sides
     bool readAhead = true;      // ReadAhead
+    // A network serial server (ser2net, with a configuration of its own, on
+    // a TCP port chosen free at run time) in front of the line: the library
+    // opens tcp:// or rfc2217:// instead of the device.
+    enum class Server
+    {
+        None,
+        Raw,
+        ComPortControl
+    } server = Server::None;
 };
 
 // One line from the library's port to a simulated controller.
@@ -106,6 +115,13 @@ public:
     // Stops linesim and gives its closing statistics, "a_to_b.dropped" -> n.
     QMap<QString, qint64> stopLineSim();
 
+    // The network serial server: stopped as a dead server would be (its
+    // port refuses) and started again on the same port.
+    void stopServer() { server_.terminate(); }
+    bool startServer();
+    // The serial device the server (or the library) has open.
+    QString serialDevice() const { return serialDevice_; }
+
     // Loads and binds the real library by path into state.api (no message
     // box on failure): 0, or the loader's code.
     static int32_t bindRealLibrary(ProgramState &state);
@@ -119,7 +135,10 @@ private:
     LineSetup setup_;
     QTemporaryDir dir_;
     QString device_;
+    QString serialDevice_;
+    uint16_t serverPort_ = 0;
     QString failure_;
+    ChildProcess server_;
     ChildProcess sim_;
     ChildProcess lineSim_;
 };

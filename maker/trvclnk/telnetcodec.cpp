@@ -1,0 +1,200 @@
+#include "maker/trvclnk/telnetcodec.h"
+
+namespace vestan::trvclnk::telnet {
+namespace {
+
+// A Com Port Control subnegotiation is a few bytes; a longer one is noise
+// and is dropped whole rather than kept.
+constexpr size_t kMaxSub = 32;
+
+} // namespace
+
+void appendEscaped(std::vector<uint8_t> &out, const uint8_t *data, size_t size)
+{
+    for (size_t i = 0; i < size; ++i) {
+        out.push_back(data[i]);
+        if (data[i] == kIac)
+            out.push_back(kIac);
+    }
+}
+
+void appendNegotiation(std::vector<uint8_t> &out, uint8_t verb, uint8_t option)
+{
+    out.insert(out.end(), {kIac, verb, option});
+}
+
+void appendComPortCommand(std::vector<uint8_t> &out, uint8_t command, const uint8_t *value,
+                          size_t size)
+{
+    out.insert(out.end(), {kIac, kSb, kComPort, command});
+    appendEscaped(out, value, size);
+    out.insert(out.end(), {kIac, kSe});
+}
+
+std::vector<uint8_t> clientOpening()
+{
+    std::vector<uint8_t> out;
+    for (const uint8_t option : {kBinary, kSuppressGoAhead}) {
+        appendNegotiation(out, kWill, option);
+        appendNegotiation(out, kDo, option);
+    }
+    appendNegotiation(out, kWill, kComPort);
+    return out;
+}
+
+TelnetReader::TelnetReader()
+{
+    // What clientOpening() asked for: the answers to these are acknowledgements.
+    for (const uint8_t option : {kBinary, kSuppressGoAhead, kComPort})
+        askedLocal_[option] = true;
+    for (const uint8_t option : {kBinary, kSuppressGoAhead})
+        askedRemote_[option] = true;
+}
+
+bool TelnetReader::wanted(uint8_t option)
+{
+    return option == kBinary || option == kSuppressGoAhead || option == kComPort;
+}
+
+std::optional<uint32_t> TelnetReader::reply(uint8_t command) const
+{
+    return command < replies_.size() ? replies_[command] : std::nullopt;
+}
+
+void TelnetReader::negotiate(uint8_t verb, uint8_t option, std::vector<uint8_t> &answers)
+{
+    switch (verb) {
+    case kDo: {
+        const bool asked = askedLocal_[option];
+        askedLocal_[option] = false;
+        if (option == kComPort)
+            comPort_ = ComPort::Accepted;
+        if (!wanted(option)) {
+            if (!asked)
+                appendNegotiation(answers, kWont, option);
+        } else if (!local_[option]) {
+            local_[option] = true;
+            if (!asked)
+                appendNegotiation(answers, kWill, option);
+        }
+        break;
+    }
+    case kDont: {
+        const bool asked = askedLocal_[option];
+        askedLocal_[option] = false;
+        if (option == kComPort)
+            comPort_ = ComPort::Refused;
+        if (local_[option]) {
+            local_[option] = false;
+            if (!asked)
+                appendNegotiation(answers, kWont, option);
+        }
+        break;
+    }
+    case kWill: {
+        const bool asked = askedRemote_[option];
+        askedRemote_[option] = false;
+        if (!wanted(option) || option == kComPort) {
+            // The server controls no port of ours.
+            if (!asked)
+                appendNegotiation(answers, kDont, option);
+        } else if (!remote_[option]) {
+            remote_[option] = true;
+            if (!asked)
+                appendNegotiation(answers, kDo, option);
+        }
+        break;
+    }
+    case kWont: {
+        const bool asked = askedRemote_[option];
+        askedRemote_[option] = false;
+        if (remote_[option]) {
+            remote_[option] = false;
+            if (!asked)
+                appendNegotiation(answers, kDont, option);
+        }
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void TelnetReader::subnegotiation()
+{
+    if (subOverflow_ || sub_.size() < 2 || sub_[0] != kComPort || sub_[1] <= kServerReply)
+        return;
+    const uint8_t command = uint8_t(sub_[1] - kServerReply);
+    if (command >= replies_.size())
+        return;
+    if (command == kSetBaudRate) {
+        if (sub_.size() != 6)
+            return;
+        replies_[command] = uint32_t(sub_[2]) << 24 | uint32_t(sub_[3]) << 16 |
+                            uint32_t(sub_[4]) << 8 | uint32_t(sub_[5]);
+    } else if (sub_.size() >= 3) {
+        replies_[command] = sub_[2];
+    }
+}
+
+void TelnetReader::feed(const uint8_t *in, size_t size, std::vector<uint8_t> &data,
+                        std::vector<uint8_t> &answers)
+{
+    for (size_t i = 0; i < size; ++i) {
+        const uint8_t byte = in[i];
+        switch (state_) {
+        case State::Data:
+            if (byte == kIac)
+                state_ = State::Command;
+            else
+                data.push_back(byte);
+            break;
+        case State::Command:
+            if (byte == kIac) {
+                data.push_back(kIac);
+                state_ = State::Data;
+            } else if (byte >= kWill && byte <= kDont) {
+                verb_ = byte;
+                state_ = State::Option;
+            } else if (byte == kSb) {
+                sub_.clear();
+                subOverflow_ = false;
+                state_ = State::Sub;
+            } else {
+                // NOP, data mark, break, go-ahead and the like carry nothing
+                // for a byte line.
+                state_ = State::Data;
+            }
+            break;
+        case State::Option:
+            negotiate(verb_, byte, answers);
+            state_ = State::Data;
+            break;
+        case State::Sub:
+            if (byte == kIac) {
+                state_ = State::SubCommand;
+            } else if (sub_.size() < kMaxSub) {
+                sub_.push_back(byte);
+            } else {
+                subOverflow_ = true;
+            }
+            break;
+        case State::SubCommand:
+            if (byte == kIac) {
+                if (sub_.size() < kMaxSub)
+                    sub_.push_back(kIac);
+                else
+                    subOverflow_ = true;
+                state_ = State::Sub;
+            } else {
+                // IAC SE ends it; any other command ends it as well, broken.
+                if (byte == kSe)
+                    subnegotiation();
+                state_ = State::Data;
+            }
+            break;
+        }
+    }
+}
+
+} // namespace vestan::trvclnk::telnet
