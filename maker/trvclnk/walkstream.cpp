@@ -107,7 +107,13 @@ void WalkStream::sendMore()
         line::appendFrame(out_, request, sizeof request);
         inflight_.push_back(offset);
     };
-    const size_t depth = aheadDepth();
+    size_t depth = aheadDepth();
+    // A whole reply that only waits for what follows it is over as far as
+    // the controller goes. One request at a time (a controller that takes no
+    // more, a two-wire bus), the next one goes now and the next reply's start
+    // judges it, instead of a quiet inter-byte time-out after every piece.
+    if (depth == 1 && decoder_.frameWaitsForNext())
+        depth = 2;
     while (inflight_.size() < depth && !again_.empty()) {
         const uint32_t offset = again_.front();
         again_.pop_front();

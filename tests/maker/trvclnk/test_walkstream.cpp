@@ -195,8 +195,14 @@ TEST_F(WalkStreamTest, ControllerTakingOneRequestAtATimeIsStillServedWhole)
     lastReplyAt = channel.now;
     const Bytes again = blockRead(1024, 0);
     WalkStream strict(channel, settings, stats, again.data(), 1);
+    const int64_t started = channel.now;
     EXPECT_EQ(walk(0, 1024, strict), object);
     EXPECT_EQ(stats.failedAttempts(), failed);
+    // Each reply is judged by the start of the next one, asked as soon as it
+    // is whole, not by a quiet inter-byte time-out after every piece.
+    EXPECT_LT(channel.now - started,
+              8 * settings.lineTimeMs(1060) + 2 * settings.effectiveInterByteTimeoutMs())
+        << channel.now - started;
 }
 
 } // namespace
