@@ -4,9 +4,11 @@
 # (the window's loader, request layer, portion loop and temporary file)
 # download the journal and read the software image, each byte for byte what
 # trvsim --dump wrote; then the same through the window's real widgets
-# (test_windowline.exe) on the same line.
-# Needs the Linux build's trvsim ($VESTAN_BUILD, default build/) and the
-# Windows build (tools/windows/build.sh).
+# (test_windowline.exe) on the same line. Then a line where nothing answers
+# (the retry question after every attempt) and one that goes dead in the
+# middle of replies (linesim) on Wine's COM6.
+# Needs the Linux build's trvsim and linesim ($VESTAN_BUILD, default build/)
+# and the Windows build (tools/windows/build.sh).
 set -euo pipefail
 top=$(cd "$(dirname "$0")/../.." && pwd)
 build=${VESTAN_WINBUILD:-$top/build-win}
@@ -15,15 +17,19 @@ source "$top/tools/windows/wineenv.sh"
 vestan_wine_prefix "$build/wineprefix"
 
 trvsim=$linux/bin/trvsim
-if [ ! -x "$trvsim" ]; then
-  cmake --build "$linux" -j2 --target trvsim
+linesim=$linux/bin/linesim
+if [ ! -x "$trvsim" ] || [ ! -x "$linesim" ]; then
+  cmake --build "$linux" -j2 --target trvsim linesim
 fi
 
 work=$(mktemp -d /tmp/vestan-wine-e2e.XXXXXX)
 sim=
+cut=
+cutsim=
 cleanup() {
-  [ -n "$sim" ] && kill "$sim" 2>/dev/null || true
-  rm -f "$WINEPREFIX/dosdevices/com5"
+  local pid
+  for pid in $sim $cutsim $cut; do kill "$pid" 2>/dev/null || true; done
+  rm -f "$WINEPREFIX/dosdevices/com5" "$WINEPREFIX/dosdevices/com6"
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -75,5 +81,53 @@ if ! VESTAN_LINE_PORT=COM12 VESTAN_LINE_NET=33 VESTAN_LINE_DUMP="$(winpath "$wor
   status=1
 else
   echo "e2e: the window downloaded the journal and read the image under Wine, byte-identical"
+fi
+# Nobody answers at network number 34: every attempt waits out the reply
+# time-out (300 ms here), then the retry question, answered no.
+printf '[COM12]\r\nDevice=COM5\r\nReplyTimeoutMs=300\r\n' >"$work/app/trvCLNK.ini"
+started=$(date +%s%N)
+if timeout 120 wine "$work/app/vestan-cli.exe" clock --port COM12 --net 34 \
+    >"$work/cli.log" 2>&1; then
+  echo "e2e: vestan-cli.exe read a clock where no controller answers" >&2
+  status=1
+elif [ "$(grep -c 'Повторить операцию?' "$work/cli.log")" != 1 ] ||
+  [ $(( ($(date +%s%N) - started) / 1000000 )) -lt 3000 ]; then
+  echo "e2e: a silent line under Wine did not end in the retry question after the attempts:" >&2
+  cat "$work/cli.log" >&2
+  status=1
+else
+  echo "e2e: a silent line under Wine asked the retry question after the attempts"
+fi
+# A line that goes dead for 300 ms after every 6000 bytes, in the middle of
+# replies: the broken ones are asked again and the journal still arrives whole.
+"$linesim" --a "$work/cutA" --b "$work/cutB" --baud 115200 --cut-after 6000 \
+  --cut-every 6000 --cut-ms 300 --stats "$work/cut.stats" >"$work/cut.log" 2>&1 &
+cut=$!
+for _ in $(seq 50); do grep -q '^ready' "$work/cut.log" && break; sleep 0.1; done
+"$trvsim" --device "$work/cutB" --dump "$work/cutdump" --records 400 --record-size 48 \
+  >"$work/cutsim.log" 2>&1 &
+cutsim=$!
+ln -sfn "$(readlink "$work/cutA")" "$WINEPREFIX/dosdevices/com6"
+printf '[COM12]\r\nDevice=COM6\r\n' >"$work/app/trvCLNK.ini"
+for _ in $(seq 50); do [ -f "$work/cutdump/journal.dat" ] && break; sleep 0.1; done
+if ! timeout 300 wine "$work/app/vestan-cli.exe" journal --port COM12 --net 33 \
+    -o "$(winpath "$work/cut.dat")" >"$work/cli.log" 2>&1; then
+  echo "e2e: vestan-cli.exe failed on a line that goes dead in the middle of replies:" >&2
+  cat "$work/cli.log" >&2
+  status=1
+elif ! cmp "$work/cut.dat" "$work/cutdump/journal.dat"; then
+  echo "e2e: the journal downloaded across the dead spells differs from trvsim's" >&2
+  status=1
+else
+  kill "$cut"
+  wait "$cut" || true
+  cut=
+  lost=$(sed -n 's/.*direction=b_to_a.* cut=\([0-9]*\).*/\1/p' "$work/cut.stats")
+  if [ "${lost:-0}" -gt 0 ]; then
+    echo "e2e: journal byte-identical across dead spells that cut $lost reply bytes under Wine"
+  else
+    echo "e2e: the dead spells of the line cut no reply bytes: $(cat "$work/cut.stats")" >&2
+    status=1
+  fi
 fi
 exit $status
