@@ -178,13 +178,18 @@ private:
     int64_t byteUs_; // a character's line time, rounded up
 };
 
-uint64_t numberAfter(int &i, int argc, char **argv)
+const char *valueAfter(int &i, int argc, char **argv)
 {
     if (i + 1 >= argc) {
         std::fprintf(stderr, "bench_noise_mc: %s needs a number\n", argv[i]);
         std::exit(2);
     }
-    return std::strtoull(argv[++i], nullptr, 10);
+    return argv[++i];
+}
+
+uint64_t numberAfter(int &i, int argc, char **argv)
+{
+    return std::strtoull(valueAfter(i, argc, argv), nullptr, 10);
 }
 
 } // namespace
@@ -192,38 +197,49 @@ uint64_t numberAfter(int &i, int argc, char **argv)
 int main(int argc, char **argv)
 {
     uint64_t wanted = 1000000;
-    uint64_t seed = 1;
+    uint64_t megabytes = 0;
     size_t depth = 8;
     bool unchecked = false;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg == "--broken")
-            wanted = numberAfter(i, argc, argv);
-        else if (arg == "--seed")
-            seed = numberAfter(i, argc, argv);
-        else if (arg == "--depth")
-            depth = size_t(std::max<uint64_t>(numberAfter(i, argc, argv), 1));
-        else if (arg == "--unchecked")
-            unchecked = true;
-        else {
-            std::fprintf(stderr, "usage: bench_noise_mc [--broken N] [--seed N] [--depth N] "
-                                 "[--unchecked]\n");
-            return 2;
-        }
-    }
-
-    trvclnk::PortSettings settings;
-    settings.baud = 115200;
-    settings.replyTimeoutMs = 100;
-    settings.readDoubtfulTwice = !unchecked;
-    // Per byte: with the walk's pieces of about 250 bytes on such a line, a
+    // Per byte: with the walk's pieces of about 130 bytes on such a line, a
     // burst, a loss and a replaced byte each break some 3 frames in 100.
     linesim::FaultConfig faults;
     faults.noise = true;
     faults.noiseEvery = 4500;
     faults.drop = 2.2e-4;
     faults.corrupt = 1.8e-4;
-    faults.seed = seed;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--broken")
+            wanted = numberAfter(i, argc, argv);
+        else if (arg == "--mib")
+            megabytes = numberAfter(i, argc, argv);
+        else if (arg == "--seed")
+            faults.seed = numberAfter(i, argc, argv);
+        else if (arg == "--depth")
+            depth = size_t(std::max<uint64_t>(numberAfter(i, argc, argv), 1));
+        else if (arg == "--unchecked")
+            unchecked = true;
+        else if (arg == "--drop")
+            faults.drop = std::strtod(valueAfter(i, argc, argv), nullptr);
+        else if (arg == "--corrupt")
+            faults.corrupt = std::strtod(valueAfter(i, argc, argv), nullptr);
+        else if (arg == "--noise-every") {
+            faults.noiseEvery = numberAfter(i, argc, argv);
+            faults.noise = faults.noiseEvery > 0;
+        } else {
+            std::fprintf(stderr, "usage: bench_noise_mc [--broken N | --mib N] [--seed N] "
+                                 "[--depth N] [--unchecked] [--drop P] [--corrupt P] "
+                                 "[--noise-every BYTES (0: none)]\n");
+            return 2;
+        }
+    }
+    // --mib: hands over that much instead, for the line time it takes.
+    const uint64_t portionsWanted = megabytes * 1024;
+
+    trvclnk::PortSettings settings;
+    settings.baud = 115200;
+    settings.replyTimeoutMs = 100;
+    settings.readDoubtfulTwice = !unchecked;
     SimulatedLine line(settings, faults);
     trvclnk::LinkStatistics stats;
 
@@ -231,10 +247,13 @@ int main(int argc, char **argv)
     uint64_t portions = 0, wrongPortions = 0, failedAttempts = 0;
     Bytes reply(10 + kPortion);
     Bytes expected(kPortion);
-    while (line.brokenFrames < wanted) {
+    const auto more = [&] {
+        return portionsWanted ? portions < portionsWanted : line.brokenFrames < wanted;
+    };
+    while (more()) {
         const Bytes first = blockRead(kPortion, 0);
         trvclnk::WalkStream walk(line, settings, stats, first.data(), depth);
-        for (uint32_t offset = 0; offset < kObjectSize - kPortion && line.brokenFrames < wanted;) {
+        for (uint32_t offset = 0; offset < kObjectSize - kPortion && more();) {
             const Bytes request = blockRead(kPortion, offset);
             uint16_t replyLength = 0;
             const int32_t result =
@@ -257,12 +276,15 @@ int main(int argc, char **argv)
     std::printf("{\"broken_frames\": %llu, \"frames\": %llu, \"wrong_pieces\": %llu, "
                 "\"passable_frames\": %llu, \"portions\": %llu, \"failed_attempts\": %llu, "
                 "\"doubtful_replies\": %llu, "
-                "\"line_seconds\": %.1f, \"cpu_seconds\": %.1f, \"depth\": %zu, "
+                "\"line_seconds\": %.1f, \"efficiency\": %.6f, \"cpu_seconds\": %.1f, "
+                "\"depth\": %zu, "
                 "\"checked\": %s}\n",
                 (unsigned long long)line.brokenFrames, (unsigned long long)line.frames,
                 (unsigned long long)wrongPortions, (unsigned long long)line.passableFrames,
                 (unsigned long long)portions, (unsigned long long)failedAttempts,
-                (unsigned long long)stats.doubtfulReplies, double(line.nowMs()) / 1000.0, seconds,
-                depth, unchecked ? "false" : "true");
+                (unsigned long long)stats.doubtfulReplies, double(line.nowMs()) / 1000.0,
+                double(portions) * kPortion /
+                    (double(line.nowMs()) / 1000.0 * settings.baud / settings.bitsPerCharacter()),
+                seconds, depth, unchecked ? "false" : "true");
     return 0;
 }
