@@ -13,8 +13,10 @@ std::vector<uint8_t> forgeBurst(const std::vector<uint8_t> &payload, size_t data
     const std::vector<uint8_t> frame = line::encodeFrame(payload.data(), length);
     // Read to its stated length, the frame holds the payload up to `at`, the
     // burst, the payload on to length - burst, and then two of its own
-    // payload bytes where the check sum stands.
-    const size_t at = dataAt + (length - dataAt - burst) / 2;
+    // payload bytes where the check sum stands. The burst sits near the end,
+    // so that trying the 65536 values of its two free bytes takes a few bytes'
+    // check sum each, not the whole reply's: the simulator answers at once.
+    const size_t at = length - burst - 2;
     const uint8_t *data = frame.data() + line::kHeaderSize;
     const uint16_t wanted = uint16_t(data[length - burst] | data[length - burst + 1] << 8);
     const uint16_t prefix = line::crc16(frame.data() + 1, line::kHeaderSize - 1 + at);
