@@ -2,12 +2,16 @@
 
 namespace vestan::trvclnk {
 
-void LinkStatistics::noteRoundTrip(double ms)
+void LinkStatistics::noteRoundTrip(double ms, double replyTimeoutMs)
 {
     // The first measurement stands alone; later ones move it by an eighth,
-    // so one slow reply does not swing it.
+    // so one slow reply does not swing it. A reply quicker by half a reply
+    // time-out stands alone too: the estimate was taken across a lost
+    // request and its repeat.
     ms = ms < 0 ? 0 : ms;
-    roundTripMs = roundTripMs <= 0 ? ms : roundTripMs + (ms - roundTripMs) / 8;
+    roundTripMs = roundTripMs <= 0 || roundTripMs - ms >= replyTimeoutMs / 2
+                      ? ms
+                      : roundTripMs + (ms - roundTripMs) / 8;
 }
 
 QList<StatisticsLine> statisticsLines(const LinkStatistics &s)

@@ -33,7 +33,7 @@ struct LinkStatistics
     // The line's round trip, from a request's last byte to its reply's first,
     // smoothed over the exchanges; 0 until one was measured.
     double roundTripMs = 0;
-    void noteRoundTrip(double ms);
+    void noteRoundTrip(double ms, double replyTimeoutMs);
 
     // Replies followed on the line by bytes that are no frame start (counted
     // in `replies` too), and so read again to compare.

@@ -124,7 +124,8 @@ int32_t RequestExchange::run(const uint8_t *request, uint16_t requestLength, uin
     if (result == kOk && firstByteAt_ >= 0)
         stats_.noteRoundTrip(
             double(firstByteAt_ - firstSentAt_ -
-                   settings_.lineTimeMs(int64_t(requestLength) + int64_t(line::kFramingSize))));
+                   settings_.lineTimeMs(int64_t(requestLength) + int64_t(line::kFramingSize))),
+            double(settings_.replyTimeoutMs));
     if (result == kErrTimeout)
         unanswered_.assign(request, request + requestLength);
     else

@@ -15,7 +15,10 @@ constexpr uint16_t kMinPiece = 64;
 // How far beyond the portion asked for the walk is read ahead at least; a
 // line with a long round trip gets what fills it.
 constexpr uint64_t kAheadBytes = 4096;
-// Block reads on their way at most, whatever the round trip.
+// Block reads waiting in the controller's input at most. On a long line the
+// round trip holds more on their way; those beyond this many go out no
+// faster than the controller's replies take on the line, so that no more
+// wait at the controller.
 constexpr size_t kMaxDepth = 16;
 // Rounds of broken bytes and then silence, without a piece arriving, before
 // a portion fails; a silent line fails at once, so a dead line takes no
@@ -72,12 +75,19 @@ uint16_t WalkStream::pieceSize() const
     return uint16_t(std::clamp(x - o, double(kMinPiece), double(kMaxPiece)));
 }
 
+uint64_t WalkStream::roundTripBytes() const
+{
+    const double bytesPerMs = double(settings_.baud) / settings_.bitsPerCharacter() / 1000.0;
+    return uint64_t(stats_.roundTripMs * bytesPerMs);
+}
+
 uint64_t WalkStream::aheadBytes() const
 {
-    // What the line brings back in one round trip, plus the piece under way.
-    const double bytesPerMs = double(settings_.baud) / settings_.bitsPerCharacter() / 1000.0;
-    const auto inRoundTrip = uint64_t(stats_.roundTripMs * bytesPerMs);
-    return std::max<uint64_t>(kAheadBytes, inRoundTrip + 2 * uint64_t(kMaxPiece));
+    // A piece asked for again comes back a round trip later, behind what is
+    // already on its way (about another round trip's worth): the stream goes
+    // on meanwhile, and past a second loss, when it may reach four round
+    // trips ahead, plus the pieces under way.
+    return std::max<uint64_t>(kAheadBytes, 4 * roundTripBytes() + 2 * uint64_t(kMaxPiece));
 }
 
 size_t WalkStream::aheadDepth() const
@@ -86,7 +96,20 @@ size_t WalkStream::aheadDepth() const
         return depth_;
     const uint64_t piece = uint64_t(pieceSize()) + kPieceOverhead / 2;
     const auto needed = size_t((aheadBytes() + piece - 1) / piece);
-    return std::max(depth_, std::min(needed, kMaxDepth));
+    // The round trip holds that many on the line in either direction.
+    const size_t onLine = size_t(roundTripBytes() / piece);
+    return std::max(depth_, std::min(needed, kMaxDepth + onLine));
+}
+
+int64_t WalkStream::pacedWakeMs() const
+{
+    // Only when a block read beyond those the controller may hold waits for
+    // its turn.
+    if (inflight_.size() < kMaxDepth || inflight_.size() >= aheadDepth() || freed_ > 0 ||
+        (again_.empty() && (nextAsk_ >= uint64_t(servedTo_) + portion_ + aheadBytes() ||
+                            (end_ && nextAsk_ >= *end_))))
+        return INT64_MAX;
+    return pacedAt_;
 }
 
 void WalkStream::setDepth(size_t depth)
@@ -114,7 +137,29 @@ void WalkStream::sendMore()
     // judges it, instead of a quiet inter-byte time-out after every piece.
     if (depth == 1 && decoder_.frameWaitsForNext())
         depth = 2;
-    while (inflight_.size() < depth && !again_.empty()) {
+    // Beyond what the controller may hold, one block read in place of each
+    // one answered or given up, and one more each time the line has carried
+    // a reply's worth (while the round trip fills).
+    const int64_t now = channel_.nowMs();
+    bool restartsWait = false;
+    const auto mayAsk = [&] {
+        if (inflight_.size() >= depth)
+            return false;
+        if (inflight_.size() < kMaxDepth) {
+            restartsWait = true;
+            freed_ = 0;
+            return true;
+        }
+        if (freed_ > 0) {
+            --freed_;
+            return true;
+        }
+        if (now < pacedAt_)
+            return false;
+        pacedAt_ = now + settings_.lineTimeMs(int64_t(pieceSize()) + kPieceOverhead / 2);
+        return true;
+    };
+    while (!again_.empty() && mayAsk()) {
         const uint32_t offset = again_.front();
         again_.pop_front();
         const auto piece = pieces_.find(offset);
@@ -122,8 +167,7 @@ void WalkStream::sendMore()
             ask(offset, piece->second.length);
     }
     const uint64_t window = uint64_t(servedTo_) + portion_ + aheadBytes();
-    while (inflight_.size() < depth && nextAsk_ < window && nextAsk_ < 0xFFFFFFFFu &&
-           (!end_ || nextAsk_ < *end_)) {
+    while (nextAsk_ < window && nextAsk_ < 0xFFFFFFFFu && (!end_ || nextAsk_ < *end_) && mayAsk()) {
         const auto length = uint16_t(std::min<uint64_t>(pieceSize(), 0xFFFFFFFFu - nextAsk_));
         Piece &piece = pieces_[uint32_t(nextAsk_)];
         piece.length = length;
@@ -141,7 +185,10 @@ void WalkStream::sendMore()
     // Each request counts once it is answered or given up, so that the
     // statistics add up while pieces are still on their way.
     stats_.bytesSent += out_.size();
-    lastByteAt_ = channel_.nowMs();
+    // A paced request goes out while replies stream: it must not put off
+    // finding the line silent or a frame broken.
+    if (restartsWait)
+        lastByteAt_ = channel_.nowMs();
 }
 
 int32_t WalkStream::brokenKind() const
@@ -159,6 +206,7 @@ void WalkStream::presumeLost(size_t count, int32_t kind)
     for (size_t i = 0; i < count && !inflight_.empty(); ++i) {
         const uint32_t offset = inflight_.front();
         inflight_.pop_front();
+        ++freed_;
         ++stats_.requests;
         if (kind == kErrCrc)
             ++stats_.crcErrors;
@@ -209,6 +257,7 @@ bool WalkStream::takeFrames()
         } else {
             presumeLost(size_t(at - inflight_.begin()), brokenKind());
             inflight_.pop_front();
+            ++freed_;
             ++stats_.requests;
             ++stats_.replies;
         }
@@ -374,7 +423,7 @@ int32_t WalkStream::pump(bool settling, uint32_t offset, uint16_t length)
             }
         }
         bool failed = false;
-        readSome(until, failed);
+        readSome(settling ? until : std::min(until, pacedWakeMs()), failed);
         if (failed) {
             presumeLost(inflight_.size(), kErrTimeout);
             ++stats_.deviceErrors;

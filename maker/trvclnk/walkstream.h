@@ -62,10 +62,15 @@ private:
     };
 
     uint16_t pieceSize() const;
+    // What the line carries at its speed during the measured round trip.
+    uint64_t roundTripBytes() const;
     // Bytes asked for beyond the portion, and block reads on their way at
     // most: enough to fill the line's round trip.
     uint64_t aheadBytes() const;
     size_t aheadDepth() const;
+    // When the next block read beyond what the controller holds may go, if
+    // one waits for that.
+    int64_t pacedWakeMs() const;
     void sendMore();
     bool portionReady(uint32_t offset, uint16_t length) const;
     uint16_t assemble(uint32_t offset, uint16_t length, uint8_t *reply);
@@ -101,6 +106,8 @@ private:
     double receivedBytes_ = 0;
     int64_t lastByteAt_ = 0;
     uint64_t rejected_ = 0; // doubtful readings that agreed with none before
+    int64_t pacedAt_ = 0;
+    size_t freed_ = 0; // answered or given up since the last request beyond kMaxDepth
     bool writeFailed_ = false;
     bool silentAhead_ = false;
     std::vector<uint8_t> out_;

@@ -12,7 +12,9 @@
 #include "tools/shots/shotsession.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QCommandLineParser>
+#include <QDialog>
 #include <QProgressBar>
 #include <cstdio>
 #include <functional>
@@ -57,6 +59,17 @@ void shootClosedLink(ShotSession &s)
     s.savePicture(
         QStringLiteral("device-select"),
         ModalGrabber(QStringLiteral("DeviceDialog")).grabWhile([&] { s.click("SBtnComSelect"); }));
+    // The same dialog with a network serial server typed in.
+    s.savePicture(QStringLiteral("device-network"),
+                  ModalGrabber(QStringLiteral("DeviceDialog"))
+                      .grabWhile([&] { s.click("SBtnComSelect"); },
+                                 [](QDialog &dialog) {
+                                     auto *device =
+                                         dialog.findChild<QComboBox *>(QStringLiteral("device"));
+                                     if (device)
+                                         device->setCurrentText(
+                                             QStringLiteral("rfc2217://192.168.10.21:4001"));
+                                 }));
     s.expectNoSurprises(QStringLiteral("link dialogs"));
 }
 

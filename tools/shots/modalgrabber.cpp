@@ -11,7 +11,8 @@ ModalGrabber::ModalGrabber(QString dialogName, int timeoutMs)
     : dialogName_(std::move(dialogName)), timeoutMs_(timeoutMs)
 {}
 
-QPixmap ModalGrabber::grabWhile(const std::function<void()> &open)
+QPixmap ModalGrabber::grabWhile(const std::function<void()> &open,
+                                const std::function<void(QDialog &)> &prepare)
 {
     QPixmap picture;
     QElapsedTimer waited;
@@ -27,6 +28,8 @@ QPixmap ModalGrabber::grabWhile(const std::function<void()> &open)
                     other->close();
             return;
         }
+        if (prepare)
+            prepare(*dialog);
         // Let the dialog lay itself out and paint once before the picture,
         // without a text cursor blinking in its first field.
         if (QWidget *focused = dialog->focusWidget())

@@ -4,6 +4,8 @@
 #include <QString>
 #include <functional>
 
+class QDialog;
+
 namespace vestan::shots {
 
 // Pictures a modal dialog that an action opens and closes it again: the link
@@ -15,8 +17,10 @@ public:
     explicit ModalGrabber(QString dialogName, int timeoutMs = 10000);
 
     // Runs `open` (which blocks in the dialog) and returns the dialog's
-    // picture; a null picture when no such dialog came up in time.
-    QPixmap grabWhile(const std::function<void()> &open);
+    // picture, taken after `prepare` has filled it in; a null picture when no
+    // such dialog came up in time.
+    QPixmap grabWhile(const std::function<void()> &open,
+                      const std::function<void(QDialog &)> &prepare = {});
 
 private:
     QString dialogName_;

@@ -4,9 +4,10 @@
 # (the window's loader, request layer, portion loop and temporary file)
 # download the journal and read the software image, each byte for byte what
 # trvsim --dump wrote; then the same through the window's real widgets
-# (test_windowline.exe) on the same line. Then a line where nothing answers
-# (the retry question after every attempt) and one that goes dead in the
-# middle of replies (linesim) on Wine's COM6.
+# (test_windowline.exe) on the same line; the journal once more through
+# ser2net (RFC 2217, a TCP port chosen free) in front of the same line. Then
+# a line where nothing answers (the retry question after every attempt) and
+# one that goes dead in the middle of replies (linesim) on Wine's COM6.
 # Needs the Linux build's trvsim and linesim ($VESTAN_BUILD, default build/)
 # and the Windows build (tools/windows/build.sh).
 set -euo pipefail
@@ -26,9 +27,10 @@ work=$(mktemp -d /tmp/vestan-wine-e2e.XXXXXX)
 sim=
 cut=
 cutsim=
+server=
 cleanup() {
   local pid
-  for pid in $sim $cutsim $cut; do kill "$pid" 2>/dev/null || true; done
+  for pid in $sim $server $cutsim $cut; do kill "$pid" 2>/dev/null || true; done
   rm -f "$WINEPREFIX/dosdevices/com5" "$WINEPREFIX/dosdevices/com6"
   rm -rf "$work"
 }
@@ -82,6 +84,32 @@ if ! VESTAN_LINE_PORT=COM12 VESTAN_LINE_NET=33 VESTAN_LINE_DUMP="$(winpath "$wor
 else
   echo "e2e: the window downloaded the journal and read the image under Wine, byte-identical"
 fi
+# A network port: ser2net serves the same pseudo-terminal over RFC 2217.
+port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+printf '%%YAML 1.1\n---\nconnection: &wine\n  accepter: telnet(rfc2217),tcp,127.0.0.1,%s\n  connector: serialdev,%s,115200n81,local\n' \
+  "$port" "$work/line" >"$work/ser2net.yaml"
+/usr/sbin/ser2net -n -u -c "$work/ser2net.yaml" -P "$work/ser2net.pid" >"$work/ser2net.log" 2>&1 &
+server=$!
+for _ in $(seq 50); do
+  python3 -c 'import socket,sys; socket.create_connection(("127.0.0.1", int(sys.argv[1])), 0.2).close()' "$port" 2>/dev/null && break
+  sleep 0.1
+done
+sleep 0.2
+printf '[COM13]\r\nDevice=rfc2217://127.0.0.1:%s\r\n' "$port" >>"$work/app/trvCLNK.ini"
+if ! wine "$work/app/vestan-cli.exe" journal --port COM13 --net 33 \
+    -o "$(winpath "$work/journal-net.dat")" >"$work/cli.log" 2>&1; then
+  echo "e2e: vestan-cli.exe through ser2net failed:" >&2
+  cat "$work/cli.log" "$work/ser2net.log" >&2
+  status=1
+elif ! cmp "$work/journal-net.dat" "$work/dump/journal.dat"; then
+  echo "e2e: the journal through ser2net under Wine differs from trvsim's" >&2
+  status=1
+else
+  echo "e2e: journal through ser2net (RFC 2217) under Wine, byte-identical"
+fi
+kill "$server" 2>/dev/null || true
+wait "$server" 2>/dev/null || true
+server=
 # Nobody answers at network number 34: every attempt waits out the reply
 # time-out (300 ms here), then the retry question, answered no.
 printf '[COM12]\r\nDevice=COM5\r\nReplyTimeoutMs=300\r\n' >"$work/app/trvCLNK.ini"
