@@ -160,7 +160,7 @@ step "starting the menu entry's command as a plain user under Xvfb"
 entry=$inst/usr/share/applications/org.vestan.Vestan.desktop
 command=$(sed -n 's/^Exec=//p' "$entry" | sed 's/ *%[fFuUick]//g')
 wmClass=$(sed -n 's/^StartupWMClass=//p' "$entry")
-Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3> "$work/display" 2> "$work/xvfb.log" &
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3> "$work/display" 2> "$work/xvfb.log" &
 pids+=($!)
 for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
 display=:$(cat "$work/display")
