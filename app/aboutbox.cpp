@@ -1,6 +1,6 @@
 #include "app/aboutbox.h"
 
-#include "app/programstate.h"
+#include "journal/programstate.h"
 #include "platform/codepage.h"
 
 #include <QByteArray>

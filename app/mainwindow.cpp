@@ -1,15 +1,15 @@
 #include "app/mainwindow.h"
 
 #include "app/aboutbox.h"
-#include "app/programstate.h"
 #include "clock/clockpage.h"
 #include "info/infopage.h"
 #include "journal/journalpage.h"
+#include "journal/programstate.h"
 #include "journal/progresspanel.h"
-#include "link/linkloader.h"
 #include "link/linktoolbar.h"
 #include "platform/guarded.h"
 #include "platform/widgets.h"
+#include "session/linkloader.h"
 #include "upload/uploadpage.h"
 
 #include <QCloseEvent>
@@ -184,14 +184,11 @@ void MainWindow::FormCreate()
 
     clockPage_->FillDateTimeFields();
 
-    if (binder_(state_) != 0) {
+    if (StartLinkLibrary(state_, [this](Session &) { return binder_(state_); }) != 0) {
         // The loader has told the user; the program ends unseen.
         close();
         return;
     }
-    state_.libraryBound = 1;
-    state_.api._trvCL_fInit();
-    channel.baudRate = state_.api._trvCL_fParamBaud(channel.portIndex);
     linkToolBar_->RefreshLinkStatus();
 }
 

@@ -1,12 +1,12 @@
 #include "app/settings.h"
 
-#include "app/programstate.h"
-#include "app/settingsvalues.h"
+#include "journal/programstate.h"
 #include "link/linktoolbar.h"
 #include "platform/guarded.h"
 #include "platform/inifile.h"
 #include "platform/settingslocation.h"
 #include "platform/storablename.h"
+#include "session/settingsvalues.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -27,21 +27,6 @@ void writeKey(IniFile &ini, const QString &key, const QString &value)
 
 } // namespace
 
-QString Settings::settingsFileName(const QString &programPath)
-{
-    const QFileInfo info(programPath);
-    const QString name = info.fileName();
-    const qsizetype dot = name.lastIndexOf(u'.');
-    // A leading dot marks a hidden file, not an extension.
-    const QString base = dot > 0 ? name.left(dot) : name;
-    return QDir::cleanPath(info.absolutePath() + u'/' + base + QStringLiteral(".ini"));
-}
-
-QString Settings::settingsFilePath(const QString &programPath)
-{
-    return settingsLocation(settingsFileName(programPath));
-}
-
 void Settings::LoadSettings()
 {
     LinkChannel &channel = state_.channel;
@@ -49,12 +34,7 @@ void Settings::LoadSettings()
 
     state_.recentFiles.clear();
     const QString programPath = state_.host.programPath();
-    const QFileInfo program(programPath);
-    QString dir = program.absolutePath();
-    if (!dir.endsWith(u'/'))
-        dir += u'/';
-    state_.paths.programDir = QDir::toNativeSeparators(dir);
-    state_.paths.programFileName = program.fileName();
+    state_.paths = programPathsOf(programPath);
 
     const SettingsValues v = readSettingsValues(settingsFilePath(programPath));
     if (v.portNamed) {

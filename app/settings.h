@@ -21,14 +21,6 @@ public:
     // written; the keys after it keep their old values in the file.
     void SaveSettings();
 
-    // The program's path with its extension replaced by ".ini" (".ini" appended when it
-    // has none).
-    static QString settingsFileName(const QString &programPath);
-    // Where the settings are read and written: that file when it is there or the
-    // program's folder takes it, else the file of that name in the user's settings
-    // folder (an installed program).
-    static QString settingsFilePath(const QString &programPath);
-
 private:
     ProgramState &state_;
     LinkToolBar &toolBar_;

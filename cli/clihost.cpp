@@ -17,16 +17,14 @@ int CliHost::messageBox(const QString &caption, const QString &text, int style)
 {
     const int buttons = style & 0x0F;
     const bool question = buttons == kMbYesNo || buttons == kMbYesNoCancel;
-    // A question answered Yes beforehand (--force) is what the user asked
-    // for: printing it would look like a question left open.
-    if (!quiet && !(question && questionAnswer == kIdYes)) {
+    if (!quiet) {
         endProgressLine();
         QString line = text;
         line.replace(u'\n', u' ');
         writeText(stderr, caption + QStringLiteral(": ") + line + u'\n');
     }
     if (question)
-        return questionAnswer;
+        return kIdNo;
     return kIdOk;
 }
 

@@ -8,7 +8,9 @@
 namespace vestan {
 
 // The host of the command line: a message box becomes one line on standard
-// error, a question gets the answer set beforehand, there are no dialogs.
+// error, a question of the request layer (retry?) is answered No, which
+// keeps a dead line from being retried forever by a script nobody watches;
+// there are no dialogs. The transfers' questions go to CliQuestions.
 class CliHost : public Host
 {
 public:
@@ -23,9 +25,6 @@ public:
     QString programPath() const override;
     void showError(const QString &text) override;
 
-    // What a Yes/No question is answered; No keeps a dead line from being
-    // retried forever by a script nobody watches.
-    int questionAnswer = kIdNo;
     // Messages are kept quiet while scanning a line.
     bool quiet = false;
     // A progress line without its end stands on standard error: a message

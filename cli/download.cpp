@@ -1,10 +1,9 @@
 #include "cli/download.h"
 
-#include "app/programstate.h"
 #include "cli/clihost.h"
-#include "journal/copyormove.h"
-#include "journal/portionloop.h"
 #include "platform/terminal.h"
+#include "session/copyormove.h"
+#include "session/session.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -25,10 +24,10 @@ QString checkName(const QString &part)
     return part + QStringLiteral(".json");
 }
 
-QJsonArray pieceSizes(const QList<DownloadPiece> &pieces)
+QJsonArray pieceSizes(const QList<TransferPiece> &pieces)
 {
     QJsonArray sizes;
-    for (const DownloadPiece &p : pieces)
+    for (const TransferPiece &p : pieces)
         sizes.append(QJsonObject{{QStringLiteral("object"), int(p.object)},
                                  {QStringLiteral("size"), qint64(p.size)}});
     return sizes;
@@ -50,7 +49,7 @@ void say(const QString &file, const QString &text)
 
 } // namespace
 
-QString CliDownload::loadPartial(const QString &part, int net, const QList<DownloadPiece> &pieces,
+QString CliDownload::loadPartial(const QString &part, int net, const QList<TransferPiece> &pieces,
                                  QByteArray &kept) const
 {
     QFile check(checkName(part));
@@ -67,7 +66,7 @@ QString CliDownload::loadPartial(const QString &part, int net, const QList<Downl
     if (!file.open(QIODevice::ReadOnly) || file.size() != bytes)
         return QStringLiteral("its length is not the one recorded");
     uint64_t total = 0;
-    for (const DownloadPiece &p : pieces)
+    for (const TransferPiece &p : pieces)
         total += p.size;
     if (uint64_t(bytes) >= total)
         return QStringLiteral("it is longer than the download");
@@ -77,15 +76,37 @@ QString CliDownload::loadPartial(const QString &part, int net, const QList<Downl
     return QString();
 }
 
-bool CliDownload::keepPartial(const QString &part, int net, const QList<DownloadPiece> &pieces,
+// A question answered Yes beforehand (--force, --size standard) is what the
+// user asked for: printing it would look like a question left open.
+bool CliQuestions::replace(const Question &question, const QString &)
+{
+    if (!replaceExisting)
+        host_.messageBox(question.caption, question.text, question.style);
+    return replaceExisting;
+}
+
+bool CliQuestions::deleteTemporary(const QString &temporaryFile)
+{
+    say(temporaryFile, QStringLiteral("holds the whole download; copy it elsewhere before the "
+                                      "next run"));
+    return false;
+}
+
+FlashSizeAnswer CliQuestions::strangeFlashSize(const Question &question)
+{
+    if (flashSize != FlashSizeAnswer::Standard)
+        host_.messageBox(question.caption, question.text, question.style);
+    return flashSize;
+}
+
+bool CliDownload::keepPartial(const QString &part, int net, const QList<TransferPiece> &pieces,
                               uint64_t bytes)
 {
     TempFile &temp = state_.tempFile;
     temp.CloseTempFile();
-    host_.questionAnswer = kIdYes; // an older partial file of this target gives way
-    const bool copied = CopyOrMoveFile(state_, kCopyFile, temp.TempFileName(), part);
-    host_.questionAnswer = kIdNo;
-    if (!copied)
+    CliQuestions questions(host_);
+    questions.replaceExisting = true; // an older partial file of this target gives way
+    if (!CopyOrMoveFile(state_, kCopyFile, temp.TempFileName(), part, questions))
         return false;
     const QJsonObject c{{QStringLiteral("net"), net},
                         {QStringLiteral("pieces"), pieceSizes(pieces)},
@@ -100,18 +121,30 @@ bool CliDownload::keepPartial(const QString &part, int net, const QList<Download
     return false;
 }
 
-void CliDownload::progress(int net, uint64_t done, uint64_t total, uint64_t fetched)
+bool CliDownload::accept(int index, const uint8_t *data, uint16_t count, uint32_t offset)
 {
+    // Only the first piece is read again where the partial file holds it.
+    if (index != 0 || offset >= uint64_t(kept_.size()))
+        return true;
+    const uint64_t same = std::min<uint64_t>(count, kept_.size() - offset);
+    return std::equal(data, data + same,
+                      reinterpret_cast<const uint8_t *>(kept_.constData()) + offset);
+}
+
+void CliDownload::written(uint64_t done, uint64_t fetched)
+{
+    if (!terminal_)
+        return;
     const double seconds = (host_.tickCount() - startTick_) / 1000.0;
     const double rate = seconds > 0 ? fetched / seconds : 0;
-    writeText(stderr, QString::asprintf("\r%d: %llu / %llu bytes, %.0f B/s, %.0f s left   ", net,
-                                        (unsigned long long)done, (unsigned long long)total, rate,
-                                        rate > 0 ? (total - done) / rate : 0.0));
+    writeText(stderr, QString::asprintf("\r%d: %llu / %llu bytes, %.0f B/s, %.0f s left   ", net_,
+                                        (unsigned long long)done, (unsigned long long)total_, rate,
+                                        rate > 0 ? (total_ - done) / rate : 0.0));
     host_.progressShown = true;
 }
 
 DownloadOutcome CliDownload::run(int net, const QString &target, const QString &part,
-                                 const QList<DownloadPiece> &pieces)
+                                 const QList<TransferPiece> &pieces)
 {
     DownloadOutcome outcome;
     const QFileInfo existing(target);
@@ -119,102 +152,55 @@ DownloadOutcome CliDownload::run(int net, const QString &target, const QString &
         say(target, QStringLiteral("exists; --force replaces it"));
         return outcome;
     }
-    QByteArray kept;
+    kept_.clear();
     if (resume && QFileInfo::exists(part)) {
-        const QString why = loadPartial(part, net, pieces, kept);
+        const QString why = loadPartial(part, net, pieces, kept_);
         if (!why.isEmpty()) {
             say(part, why + QStringLiteral("; not continued (remove it to start anew)"));
             return outcome;
         }
     }
-    TempFile &temp = state_.tempFile;
-    temp.CreateTempFile();
-    if (!temp.isRegistered())
+    CliQuestions questions(host_);
+    questions.target = target;
+    // The replace question: a file that appeared during the download is
+    // no more replaced without --force than one that was there before.
+    questions.replaceExisting = force;
+    ObjectTransfer transfer(state_, questions, *this);
+    if (!transfer.prepare())
         return outcome;
 
-    uint64_t total = 0;
-    for (const DownloadPiece &p : pieces)
-        total += p.size;
-    uint64_t done = 0;    // bytes in the temporary file
-    uint64_t fetched = 0; // of them, bytes that came over the line
-    bool written = true;
-    bool differs = false;
-    const bool terminal = isTerminal(stderr);
+    net_ = net;
+    total_ = 0;
+    for (const TransferPiece &p : pieces)
+        total_ += p.size;
+    terminal_ = isTerminal(stderr);
     startTick_ = host_.tickCount();
-    const auto write = [&](const uint8_t *data, uint64_t count) {
-        for (uint64_t at = 0; written && at < count;) {
-            const uint16_t n = uint16_t(std::min<uint64_t>(count - at, 0xFFFF));
-            written = temp.WriteTempFile(data + at, n);
-            at += n;
-        }
-        done += written ? count : 0;
-    };
-    int error = 0;
-    uint64_t start = 0; // where the piece begins in the file
-    for (int i = 0;
-         i < pieces.size() && error == 0 && written && !differs && state_.channel.running != 0;
-         ++i) {
-        const DownloadPiece &p = pieces[i];
-        // The first piece is read again to check the partial file against;
-        // of the others only what the partial file lacks.
-        uint32_t from = 0;
-        if (i > 0 && uint64_t(kept.size()) > start) {
-            from = uint32_t(std::min<uint64_t>(kept.size() - start, p.size));
-            write(reinterpret_cast<const uint8_t *>(kept.constData()) + start, from);
-        }
-        PortionHooks hooks;
-        hooks.consume = [&](const uint8_t *data, uint16_t count, uint32_t offset) {
-            const uint64_t at = start + offset;
-            if (at < uint64_t(kept.size())) {
-                const uint64_t same = std::min<uint64_t>(count, kept.size() - at);
-                differs = differs ||
-                          !std::equal(data, data + same,
-                                      reinterpret_cast<const uint8_t *>(kept.constData()) + at);
-            }
-            if (differs) {
-                state_.channel.running = 0;
-                return;
-            }
-            write(data, count);
-            fetched += count;
-            if (terminal)
-                progress(net, done, total, fetched);
-        };
-        error = readPortions(state_, p.object, p.size, p.operation, hooks, from).error;
-        start += p.size;
-    }
+    transfer.fetch(pieces, kept_);
     host_.endProgressLine();
-    temp.CloseTempFile();
-    const bool complete = written && error == 0 && !differs && done == total;
-    if (complete) {
-        // The replace question: a file that appeared during the download is
-        // no more replaced without --force than one that was there before.
-        host_.questionAnswer = force ? kIdYes : kIdNo;
-        outcome.stored = CopyOrMoveFile(state_, kCopyFile, temp.TempFileName(), target);
-        host_.questionAnswer = kIdNo;
+    state_.tempFile.CloseTempFile();
+    if (transfer.complete()) {
+        outcome.stored = !transfer.store().isEmpty();
         if (!outcome.stored) {
             // Never thrown away: the whole download waits in the temporary file.
-            say(temp.TempFileName(), QStringLiteral("holds the whole download; copy it "
-                                                    "elsewhere before the next run"));
             outcome.keptInTemporaryFile = true;
             return outcome;
         }
         QFile::remove(part);
         QFile::remove(checkName(part));
-        outcome.continuedAt = kept.size();
-    } else if (differs) {
+        outcome.continuedAt = kept_.size();
+    } else if (transfer.refused()) {
         say(part, QStringLiteral("the controller's journal header is not the one of the partial "
                                  "file; not continued (remove it to start anew)"));
-    } else if (resumable && written && done > uint64_t(kept.size())) {
+    } else if (resumable && transfer.writeOk() && transfer.inFile() > uint64_t(kept_.size())) {
         // Only a partial file that grew replaces the one it was continued from.
-        if (keepPartial(part, net, pieces, done)) {
+        if (keepPartial(part, net, pieces, transfer.inFile())) {
             outcome.partial = part;
             say(part, QStringLiteral("%1 of %2 bytes kept; --continue fetches the rest")
-                          .arg(done)
-                          .arg(total));
+                          .arg(transfer.inFile())
+                          .arg(total_));
         }
     }
-    temp.DeleteTempFile();
+    transfer.finish();
     return outcome;
 }
 

@@ -1,20 +1,37 @@
 #pragma once
 
+#include "session/objecttransfer.h"
+#include "session/transferquestions.h"
+
 #include <QList>
 #include <QString>
 #include <cstdint>
 
 namespace vestan {
 
-struct ProgramState;
+struct Session;
 class CliHost;
 
-// One object of a download and its size as the controller reported it.
-struct DownloadPiece
+// The command line's answers to a transfer's questions, from its options:
+// a question is shown as the line the window's box would hold, and answered
+// at once.
+class CliQuestions : public TransferQuestions
 {
-    uint16_t object = 0;
-    uint32_t size = 0;
-    QString operation; // the request layer's caption for its portions
+public:
+    explicit CliQuestions(CliHost &host) : host_(host) {}
+
+    QString target;               // where a whole transfer goes
+    bool replaceExisting = false; // --force
+    FlashSizeAnswer flashSize = FlashSizeAnswer::Refused;
+
+    QString storeAs() override { return target; }
+    bool replace(const Question &question, const QString &) override;
+    // Never: the whole download waits in the temporary file, and says so.
+    bool deleteTemporary(const QString &temporaryFile) override;
+    FlashSizeAnswer strangeFlashSize(const Question &question) override;
+
+private:
+    CliHost &host_;
 };
 
 struct DownloadOutcome
@@ -34,10 +51,10 @@ struct DownloadOutcome
 // "<target>.part" with "<target>.part.json" (sizes, length, checksum); a
 // resumed one checks them and the controller's first piece (the journal
 // header) against the partial file and fetches only the rest.
-class CliDownload
+class CliDownload : private TransferObserver
 {
 public:
-    CliDownload(ProgramState &state, CliHost &host) : state_(state), host_(host) {}
+    CliDownload(Session &state, CliHost &host) : state_(state), host_(host) {}
 
     bool force = false;
     bool resumable = false;
@@ -45,20 +62,27 @@ public:
 
     // `part`: where a broken download is kept for --continue.
     DownloadOutcome run(int net, const QString &target, const QString &part,
-                        const QList<DownloadPiece> &pieces);
+                        const QList<TransferPiece> &pieces);
 
     static QString partialName(const QString &target) { return target + QStringLiteral(".part"); }
 
 private:
-    QString loadPartial(const QString &part, int net, const QList<DownloadPiece> &pieces,
+    QString loadPartial(const QString &part, int net, const QList<TransferPiece> &pieces,
                         QByteArray &kept) const;
-    bool keepPartial(const QString &part, int net, const QList<DownloadPiece> &pieces,
+    bool keepPartial(const QString &part, int net, const QList<TransferPiece> &pieces,
                      uint64_t bytes);
-    void progress(int net, uint64_t done, uint64_t total, uint64_t fetched);
+    // The first piece read again must be the partial file's.
+    bool accept(int index, const uint8_t *data, uint16_t count, uint32_t offset) override;
+    // The progress line on a terminal.
+    void written(uint64_t inFile, uint64_t fetched) override;
 
-    ProgramState &state_;
+    Session &state_;
     CliHost &host_;
     uint32_t startTick_ = 0;
+    int net_ = 0;
+    uint64_t total_ = 0;
+    QByteArray kept_;
+    bool terminal_ = false;
 };
 
 } // namespace vestan

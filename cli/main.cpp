@@ -1,20 +1,21 @@
 // vestan-cli: the controller operations of the window from a terminal and
 // from scripts, over one controller or several on one line.
 
-#include "app/programstate.h"
-#include "app/settings.h"
-#include "app/settingsvalues.h"
 #include "cli/clihost.h"
 #include "cli/download.h"
 #include "cli/options.h"
 #include "clock/clockrequests.h"
 #include "info/controllerinfo.h"
 #include "info/infotexts.h"
-#include "link/linkloader.h"
+#include "journal/journalsizes.h"
 #include "platform/codepage.h"
 #include "platform/serialports.h"
 #include "platform/terminal.h"
-#include "upload/imageupload.h"
+#include "session/linkloader.h"
+#include "session/linkopen.h"
+#include "session/session.h"
+#include "session/settingsvalues.h"
+#include "upload/imagesize.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -41,7 +42,7 @@ void onInterrupt(int sig)
 void readWindowSettings(CliOptions &o)
 {
     const QString window = QCoreApplication::applicationDirPath() + QStringLiteral("/vestan");
-    const SettingsValues v = readSettingsValues(Settings::settingsFilePath(window));
+    const SettingsValues v = readSettingsValues(settingsFilePath(window));
     o.portIndex = v.portIndex;
     o.nets = {v.netNumber};
     o.portion = v.portionSize();
@@ -56,16 +57,14 @@ void print(const QString &text)
 class Cli
 {
 public:
-    Cli(ProgramState &state, CliHost &host, const CliOptions &o) : s_(state), host_(host), o_(o) {}
+    Cli(Session &state, CliHost &host, const CliOptions &o) : s_(state), host_(host), o_(o) {}
 
     int run()
     {
         if (o_.command == QLatin1String("ports"))
             return ports();
-        if (LoadLinkLibrary(s_) != 0)
+        if (StartLinkLibrary(s_) != 0)
             return kExitNoLibrary;
-        s_.libraryBound = 1;
-        s_.api._trvCL_fInit();
         s_.session.portionSize = o_.portion;
         if (!openLink())
             return kExitSomeFailed;
@@ -102,11 +101,9 @@ private:
     bool openLink()
     {
         const int32_t port = s_.channel.portIndex = o_.portIndex;
-        const QByteArray phone = toCp1251(o_.phone);
-        s_.api._trvCL_fSetPhone(port, phone.constData());
-        const int32_t result = s_.api._trvCL_fOpen(port);
-        s_.channel.isOpen = s_.api._trvCL_fIsOpen(port);
-        s_.channel.baudRate = s_.api._trvCL_fParamBaud(port);
+        s_.session.phoneNumber = o_.phone;
+        const int32_t result = OpenLinkPort(s_, port);
+        ReadLinkState(s_);
         if (result >= 0 && s_.channel.isOpen)
             return true;
         writeText(stderr, QStringLiteral("COM%1: %2\n")
@@ -269,7 +266,7 @@ private:
                 .absoluteFilePath());
     }
 
-    bool store(int net, const QList<DownloadPiece> &pieces, bool resumable, QJsonObject &r,
+    bool store(int net, const QList<TransferPiece> &pieces, bool resumable, QJsonObject &r,
                QStringList &lines, const QString &sizes)
     {
         CliDownload download(s_, host_);
@@ -296,48 +293,34 @@ private:
     // Header and data as the window's download, through the temporary file.
     bool journal(int net, QJsonObject &r, QStringList &lines)
     {
-        RequestLayer &rq = s_.requests;
-        uint32_t headerSize = 0;
-        uint32_t dataSize = 0;
-        if (rq.RequestSize(ObjJournalHeader, headerSize, 1,
-                           QStringLiteral("Чтение размера заголовка журнала")) != 0)
+        JournalSizes sizes;
+        sizes.headerOnly = o_.headerOnly;
+        if (RequestJournalSizes(s_, sizes) != 0)
             return false;
-        if (!o_.headerOnly && rq.RequestSize(ObjJournalData, dataSize, 1,
-                                             QStringLiteral("Чтение размера данных журнала")) != 0)
-            return false;
-        QList<DownloadPiece> pieces{
-            {ObjJournalHeader, headerSize, QStringLiteral("Чтение заголовка журнала")}};
-        if (!o_.headerOnly)
-            pieces.append({ObjJournalData, dataSize, QStringLiteral("Чтение данных журнала")});
-        return store(net, pieces, true, r, lines,
-                     o_.headerOnly ? QString::asprintf("Заголовок %lu", ulong(headerSize))
-                                   : QString::asprintf("Заголовок %lu, данные %lu",
-                                                       ulong(headerSize), ulong(dataSize)));
+        return store(net, journalPieces(sizes), true, r, lines, journalSizesText(sizes));
     }
 
     // The software image as the window's upload; a strange size is answered
     // by --size, and without it refused.
     bool image(int net, QJsonObject &r, QStringList &lines)
     {
+        CliQuestions questions(host_);
+        questions.flashSize = o_.flashSize == FlashSizeChoice::Standard ? FlashSizeAnswer::Standard
+                              : o_.flashSize == FlashSizeChoice::Reported
+                                  ? FlashSizeAnswer::Reported
+                                  : FlashSizeAnswer::Refused;
         uint32_t imageSize = 0;
-        if (s_.requests.RequestSize(ObjFlash, imageSize, 1,
-                                    QStringLiteral("Чтение размера системной области FLASH")) != 0)
-            return false;
-        host_.questionAnswer = o_.flashSize == FlashSizeChoice::Standard   ? kIdYes
-                               : o_.flashSize == FlashSizeChoice::Reported ? kIdNo
-                                                                           : kIdCancel;
-        const bool confirmed = confirmFlashSize(s_, imageSize);
-        host_.questionAnswer = kIdNo;
-        if (!confirmed) {
+        const int result = RequestImageSize(s_, questions, imageSize);
+        if (result == kFlashSizeRefused)
             writeText(stderr,
                       QStringLiteral("%1: --size standard or --size reported reads it\n").arg(net));
+        if (result != 0)
             return false;
-        }
-        return store(net, {{ObjFlash, imageSize, QStringLiteral("Чтение FLASH")}}, false, r, lines,
+        return store(net, imagePieces(imageSize), false, r, lines,
                      QString::asprintf("FLASH %lu", ulong(imageSize)));
     }
 
-    ProgramState &s_;
+    Session &s_;
     CliHost &host_;
     const CliOptions &o_;
     QJsonArray results_;
@@ -374,14 +357,12 @@ int main(int argc, char **argv)
     std::signal(SIGINT, onInterrupt);
     std::signal(SIGTERM, onInterrupt);
     CliHost host;
-    ProgramState state(host);
+    Session state(host);
     // Ctrl+C acts as the window's stop button.
     host.onEvents = [&state] {
         if (interrupted)
             state.channel.running = 0;
     };
-    const QFileInfo program(host.programPath());
-    state.paths.programDir = QDir::toNativeSeparators(program.absolutePath() + u'/');
-    state.paths.programFileName = program.fileName();
+    state.paths = programPathsOf(host.programPath());
     return Cli(state, host, options).run();
 }

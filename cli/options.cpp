@@ -1,6 +1,6 @@
 #include "cli/options.h"
 
-#include "link/linksession.h"
+#include "session/linksession.h"
 
 #include <QDate>
 #include <QRegularExpression>

@@ -1,8 +1,8 @@
 #include "clock/clockpage.h"
 
-#include "app/programstate.h"
 #include "platform/guarded.h"
 #include "platform/widgets.h"
+#include "session/session.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -31,7 +31,7 @@ QLineEdit *makeField(QWidget *parent, const char *name, const QString &text, int
 
 } // namespace
 
-ClockPage::ClockPage(ProgramState &state, QWidget *parent) : QWidget(parent), state_(state)
+ClockPage::ClockPage(Session &state, QWidget *parent) : QWidget(parent), state_(state)
 {
     setObjectName(QStringLiteral("TabSDTTM"));
     buildControls();

@@ -12,7 +12,7 @@ class QPushButton;
 
 namespace vestan {
 
-struct ProgramState;
+struct Session;
 
 // The tab page TabSDTTM "Дата и Время": the controller's clock read once,
 // set from the fields or from the computer's clock, and the journal record
@@ -23,7 +23,7 @@ class ClockPage : public QWidget
     Q_OBJECT
 
 public:
-    ClockPage(ProgramState &state, QWidget *parent = nullptr);
+    ClockPage(Session &state, QWidget *parent = nullptr);
 
     void FillDateTimeFields();
     JournalDateTime ReadDateTimeFields() { return fields_.read(); }
@@ -40,7 +40,7 @@ private:
     void buildControls();
     void bindEvents();
 
-    ProgramState &state_;
+    Session &state_;
     DateTimeFields fields_;
     QLabel *gdttmText_ = nullptr;  // StTxtGDTTM
     QLabel *idRec_ = nullptr;      // StTxtIDRec

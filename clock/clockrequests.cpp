@@ -1,10 +1,10 @@
 #include "clock/clockrequests.h"
 
-#include "app/programstate.h"
+#include "session/session.h"
 
 namespace vestan {
 
-bool readControllerClock(ProgramState &state, CtlDateTime &clock)
+bool readControllerClock(Session &state, CtlDateTime &clock)
 {
     ReplyData reply;
     if (state.requests.RequestRecord(ObjDateTime, CtlDateTime::kSize, nullptr, reply, 1,
@@ -14,7 +14,7 @@ bool readControllerClock(ProgramState &state, CtlDateTime &clock)
     return true;
 }
 
-int setControllerClock(ProgramState &state, const JournalDateTime &fields, CtlDateTime *sent)
+int setControllerClock(Session &state, const JournalDateTime &fields, CtlDateTime *sent)
 {
     CtlDateTime t;
     t.seconds = fields.seconds;
@@ -43,7 +43,7 @@ QString recordSearchRunningText(const QString &keyText)
     return QString::asprintf("%s  Поиск записи", qUtf8Printable(keyText));
 }
 
-RecordSearchOutcome searchRecord(ProgramState &state, const JournalDateTime &stamp,
+RecordSearchOutcome searchRecord(Session &state, const JournalDateTime &stamp,
                                  uint16_t milliseconds)
 {
     RecordStamp key;
@@ -55,8 +55,8 @@ RecordSearchOutcome searchRecord(ProgramState &state, const JournalDateTime &sta
     const QByteArray keyText = outcome.keyText.toUtf8();
 
     ReplyData reply;
-    if (state.requests.RequestRecord(ObjRecordSearch, RecordStamp::kSize, keyBytes.data(), reply,
-                                     1, QStringLiteral("Поиск записи")) != 0) {
+    if (state.requests.RequestRecord(ObjRecordSearch, RecordStamp::kSize, keyBytes.data(), reply, 1,
+                                     QStringLiteral("Поиск записи")) != 0) {
         outcome.resultText = QString::asprintf("%s  ОШИБКА ПОИСКА", keyText.constData());
         return outcome;
     }

@@ -7,18 +7,17 @@
 
 namespace vestan {
 
-struct ProgramState;
+struct Session;
 
 // The clock and record-search requests with their texts, free of controls:
 // the clock page and the command line both go through them. The caller holds
 // the channel's running flag.
 
 // Reads the controller's clock; false after the request layer's message.
-bool readControllerClock(ProgramState &state, CtlDateTime &clock);
+bool readControllerClock(Session &state, CtlDateTime &clock);
 // Sends the date and time with the day of week of the date when it is a real
 // one; the request layer's result (0 when done). `sent` is what went out.
-int setControllerClock(ProgramState &state, const JournalDateTime &fields,
-                       CtlDateTime *sent = nullptr);
+int setControllerClock(Session &state, const JournalDateTime &fields, CtlDateTime *sent = nullptr);
 
 // "dd.mm.yyyy,  hh:mm:ss,mmm"
 QString recordStampText(const JournalDateTime &t, unsigned milliseconds);
@@ -34,7 +33,7 @@ struct RecordSearchOutcome
 // The key text while the search runs.
 QString recordSearchRunningText(const QString &keyText);
 // Asks the controller for the record of the key's date and time.
-RecordSearchOutcome searchRecord(ProgramState &state, const JournalDateTime &stamp,
+RecordSearchOutcome searchRecord(Session &state, const JournalDateTime &stamp,
                                  uint16_t milliseconds);
 
 } // namespace vestan

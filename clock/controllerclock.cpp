@@ -1,9 +1,9 @@
 #include "clock/controllerclock.h"
 
-#include "app/programstate.h"
 #include "clock/clockrequests.h"
 #include "clock/datetimefields.h"
-#include "link/runningflag.h"
+#include "session/runningflag.h"
+#include "session/session.h"
 
 #include <QLabel>
 

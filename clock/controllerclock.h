@@ -4,7 +4,7 @@ class QLabel;
 
 namespace vestan {
 
-struct ProgramState;
+struct Session;
 struct DateTimeFields;
 
 // Reads the controller's clock once into a text field, and sets it from the
@@ -12,7 +12,7 @@ struct DateTimeFields;
 class ControllerClock
 {
 public:
-    ControllerClock(ProgramState &state, const DateTimeFields &fields, QLabel *display)
+    ControllerClock(Session &state, const DateTimeFields &fields, QLabel *display)
         : state_(state), fields_(fields), display_(display)
     {}
 
@@ -22,7 +22,7 @@ public:
     void SetControllerClock();
 
 private:
-    ProgramState &state_;
+    Session &state_;
     const DateTimeFields &fields_;
     QLabel *display_; // StTxtGDTTM
 };

@@ -4,7 +4,7 @@ class QLabel;
 
 namespace vestan {
 
-struct ProgramState;
+struct Session;
 struct DateTimeFields;
 
 // Asks the controller for the journal record of the date and time in the
@@ -12,8 +12,8 @@ struct DateTimeFields;
 class RecordSearch
 {
 public:
-    RecordSearch(ProgramState &state, const DateTimeFields &fields, QLabel *recordNumber,
-                 QLabel *result, QLabel *infoData)
+    RecordSearch(Session &state, const DateTimeFields &fields, QLabel *recordNumber, QLabel *result,
+                 QLabel *infoData)
         : state_(state), fields_(fields), recordNumber_(recordNumber), result_(result),
           infoData_(infoData)
     {}
@@ -21,7 +21,7 @@ public:
     void BtnFindClick();
 
 private:
-    ProgramState &state_;
+    Session &state_;
     const DateTimeFields &fields_;
     QLabel *recordNumber_; // StTxtIDRec
     QLabel *result_;       // StTxtRFind

@@ -1,10 +1,10 @@
 #include "info/controllerinfo.h"
 
-#include "app/programstate.h"
 #include "info/infotexts.h"
-#include "journal/portionloop.h"
 #include "maker/tarvel/tarvel.h"
 #include "platform/codepage.h"
+#include "session/portionloop.h"
+#include "session/session.h"
 
 #include <cstring>
 #include <limits>
@@ -18,7 +18,7 @@ constexpr uint32_t kHeaderSpare = 16;
 
 } // namespace
 
-QString readPowerReadings(ProgramState &state)
+QString readPowerReadings(Session &state)
 {
     ReplyData reply;
     if (state.requests.RequestRecord(ObjPower, kPowerReadingsSize, nullptr, reply, 1,

@@ -7,11 +7,11 @@
 
 namespace vestan {
 
-struct ProgramState;
+struct Session;
 
 // Reads the supply voltage, frequency and temperature once: their line, or
 // empty after the request layer's message. The caller holds the running flag.
-QString readPowerReadings(ProgramState &state);
+QString readPowerReadings(Session &state);
 
 // Where the information readout's results go: the information page's
 // controls, or the command line's output.
@@ -35,7 +35,7 @@ public:
 class ControllerInfo
 {
 public:
-    ControllerInfo(ProgramState &state, ControllerInfoSink &sink) : state_(state), sink_(sink) {}
+    ControllerInfo(Session &state, ControllerInfoSink &sink) : state_(state), sink_(sink) {}
 
     // 0, or the first request's error; a stop between portions is no error,
     // but leaves the header unread.
@@ -53,7 +53,7 @@ private:
     int readHeader(uint8_t *raw, uint32_t size, bool &complete);
     void showHeader(const uint8_t *raw, uint32_t size);
 
-    ProgramState &state_;
+    Session &state_;
     ControllerInfoSink &sink_;
     bool headerRead_ = false;
 };

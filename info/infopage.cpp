@@ -1,8 +1,8 @@
 #include "info/infopage.h"
 
-#include "app/programstate.h"
 #include "platform/guarded.h"
 #include "platform/widgets.h"
+#include "session/session.h"
 
 #include <QFontDatabase>
 #include <QGroupBox>
@@ -14,7 +14,7 @@
 
 namespace vestan {
 
-InfoPage::InfoPage(ProgramState &state, QWidget *parent)
+InfoPage::InfoPage(Session &state, QWidget *parent)
     : QWidget(parent), state_(state), controls_(buildControls()), readout_(state, controls_),
       power_(state, stTxtU_)
 {

@@ -13,7 +13,7 @@ class QPushButton;
 
 namespace vestan {
 
-struct ProgramState;
+struct Session;
 
 // The page PgInfo "Информация": the power readings, the request-handler and
 // controller versions, and the journal header summary with its lamp.
@@ -22,7 +22,7 @@ class InfoPage : public QWidget
     Q_OBJECT
 
 public:
-    InfoPage(ProgramState &state, QWidget *parent = nullptr);
+    InfoPage(Session &state, QWidget *parent = nullptr);
 
     void BtnI1Click() { readout_.BtnI1Click(); }
     void BtnUClick() { power_.BtnUClick(); }
@@ -30,7 +30,7 @@ public:
 private:
     InfoReadoutControls buildControls();
 
-    ProgramState &state_;
+    Session &state_;
     LampList lamps_;
     QGroupBox *group_ = nullptr;
     QPushButton *btnU_ = nullptr;

@@ -1,9 +1,9 @@
 #include "info/inforeadout.h"
 
-#include "app/programstate.h"
 #include "info/controllerinfo.h"
 #include "info/lamplist.h"
-#include "link/runningflag.h"
+#include "session/runningflag.h"
+#include "session/session.h"
 
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -40,7 +40,7 @@ private:
 
 } // namespace
 
-InfoReadout::InfoReadout(ProgramState &state, const InfoReadoutControls &controls)
+InfoReadout::InfoReadout(Session &state, const InfoReadoutControls &controls)
     : state_(state), controls_(controls)
 {}
 

@@ -6,7 +6,7 @@ class QPushButton;
 
 namespace vestan {
 
-struct ProgramState;
+struct Session;
 class LampImage;
 
 // The controls of the information page that the readout drives.
@@ -24,12 +24,12 @@ struct InfoReadoutControls
 class InfoReadout
 {
 public:
-    InfoReadout(ProgramState &state, const InfoReadoutControls &controls);
+    InfoReadout(Session &state, const InfoReadoutControls &controls);
 
     void BtnI1Click();
 
 private:
-    ProgramState &state_;
+    Session &state_;
     InfoReadoutControls controls_;
 };
 

@@ -1,14 +1,14 @@
 #include "info/powerreadout.h"
 
-#include "app/programstate.h"
 #include "info/controllerinfo.h"
-#include "link/runningflag.h"
+#include "session/runningflag.h"
+#include "session/session.h"
 
 #include <QLabel>
 
 namespace vestan {
 
-PowerReadout::PowerReadout(ProgramState &state, QLabel *text) : state_(state), text_(text) {}
+PowerReadout::PowerReadout(Session &state, QLabel *text) : state_(state), text_(text) {}
 
 void PowerReadout::BtnUClick()
 {

@@ -4,19 +4,19 @@ class QLabel;
 
 namespace vestan {
 
-struct ProgramState;
+struct Session;
 
 // Reads the controller's supply voltage, frequency and temperature once and
 // shows them in StTxtU.
 class PowerReadout
 {
 public:
-    PowerReadout(ProgramState &state, QLabel *text);
+    PowerReadout(Session &state, QLabel *text);
 
     void BtnUClick();
 
 private:
-    ProgramState &state_;
+    Session &state_;
     QLabel *text_;
 };
 

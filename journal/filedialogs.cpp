@@ -1,6 +1,6 @@
 #include "journal/filedialogs.h"
 
-#include "app/programstate.h"
+#include "journal/programstate.h"
 
 #include <QStringList>
 

@@ -1,6 +1,6 @@
 #include "journal/journalcheck.h"
 
-#include "app/programstate.h"
+#include "journal/programstate.h"
 #include "maker/tarvel/tarvel.h"
 #include "platform/codepage.h"
 

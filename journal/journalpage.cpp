@@ -1,10 +1,10 @@
 #include "journal/journalpage.h"
 
-#include "app/programstate.h"
 #include "journal/filedialogs.h"
 #include "journal/journalcheck.h"
 #include "journal/journaldownload.h"
 #include "journal/journalheaderwindow.h"
+#include "journal/programstate.h"
 #include "platform/guarded.h"
 #include "platform/widgets.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "journal/progresspanel.h"
-#include "link/linksession.h"
+#include "link/journalstatus.h"
 
 #include <QWidget>
 

@@ -1,10 +1,8 @@
 #include "journal/transferrun.h"
 
-#include "app/programstate.h"
-#include "journal/copyormove.h"
 #include "journal/elapsed.h"
 #include "journal/filedialogs.h"
-#include "journal/portionloop.h"
+#include "journal/programstate.h"
 #include "journal/progresspanel.h"
 
 #include <QLabel>
@@ -13,8 +11,48 @@
 
 namespace vestan {
 
-TransferRun::TransferRun(ProgramState &state, ProgressPanel &progress)
-    : state_(state), progress_(progress)
+QString WindowQuestions::storeAs()
+{
+    const int answer = state_.host.messageBox(state_.paths.programFileName, texts_.question,
+                                              kMbIconQuestion | kMbYesNo);
+    if (answer != kIdYes && answer != kIdOk)
+        return QString();
+    QString chosen;
+    if (!AskSaveFileName(state_, texts_.saveTitle, chosen, kFileNameCapacity))
+        return QString();
+    return chosen;
+}
+
+bool WindowQuestions::replace(const Question &question, const QString &)
+{
+    return state_.host.messageBox(question.caption, question.text, question.style) == kIdYes;
+}
+
+bool WindowQuestions::deleteTemporary(const QString &temporaryFile)
+{
+    const int answer = state_.host.messageBox(
+        state_.paths.programFileName,
+        QString::asprintf(texts_.keepQuestion, qUtf8Printable(temporaryFile)),
+        kMbIconExclamation | kMbYesNo);
+    return answer == kIdYes || answer == kIdOk;
+}
+
+FlashSizeAnswer WindowQuestions::strangeFlashSize(const Question &question)
+{
+    switch (state_.host.messageBox(question.caption, question.text, question.style)) {
+    case kIdYes:
+    case kIdOk:
+        return FlashSizeAnswer::Standard;
+    case kIdNo:
+        return FlashSizeAnswer::Reported;
+    default:
+        return FlashSizeAnswer::Refused;
+    }
+}
+
+TransferRun::TransferRun(ProgramState &state, ProgressPanel &progress, const StoreTexts &texts)
+    : state_(state), progress_(progress), questions_(state, texts),
+      transfer_(state, questions_, *this)
 {}
 
 TransferRun::~TransferRun()
@@ -46,19 +84,6 @@ bool TransferRun::running() const
     return state_.channel.running != 0;
 }
 
-bool TransferRun::prepareTempFile()
-{
-    TempFile &temp = state_.tempFile;
-    // A file kept from an earlier transfer is registered but closed: it is
-    // made anew under the same name rather than left without a handle.
-    if (!temp.isRegistered() || !temp.isOpen())
-        temp.CreateTempFile();
-    if (!temp.isRegistered())
-        return false;
-    writeOk = true;
-    return true;
-}
-
 void TransferRun::setProgressRange(uint64_t total)
 {
     const uint64_t portion = std::max<uint16_t>(state_.session.portionSize, 1);
@@ -67,25 +92,23 @@ void TransferRun::setProgressRange(uint64_t total)
     progress_.show();
 }
 
-void TransferRun::readObject(uint16_t objectCode, uint32_t size, const QString &operationName,
-                             const std::function<QString(uint32_t)> &progressText)
+void TransferRun::fetch(const QList<TransferPiece> &pieces,
+                        const std::function<QString(int, uint32_t)> &progressText)
 {
+    progressText_ = progressText;
     if (error == 0) {
-        PortionHooks hooks;
-        hooks.afterReply = [&](uint32_t offsetAfter, uint16_t) {
-            progress_.StTLJurInfo->setText(progressText(offsetAfter));
-            progress_.StTLJurTm->setText(FormatElapsed(state_.host.tickCount() - startTick_));
-            progress_.stepIt();
-        };
-        // A failed write has shown its message and dropped the file; later
-        // writes do nothing, but the portions are still read.
-        hooks.consume = [&](const uint8_t *data, uint16_t count, uint32_t) {
-            writeOk = state_.tempFile.WriteTempFile(data, count);
-        };
-        error = readPortions(state_, objectCode, size, operationName, hooks).error;
+        transfer_.fetch(pieces);
+        error = transfer_.error;
     }
     if (!running())
         error = 1;
+}
+
+void TransferRun::replied(int index, uint32_t offsetAfter)
+{
+    progress_.StTLJurInfo->setText(progressText_(index, offsetAfter));
+    progress_.StTLJurTm->setText(FormatElapsed(state_.host.tickCount() - startTick_));
+    progress_.stepIt();
 }
 
 void TransferRun::showInfo(const QString &text)
@@ -93,35 +116,14 @@ void TransferRun::showInfo(const QString &text)
     progress_.StTLJurInfo->setText(text);
 }
 
-QString TransferRun::store(const QString &question, const QString &saveTitle,
-                           const char *keepQuestion)
+QString TransferRun::store()
 {
-    Host &host = state_.host;
-    const QString caption = state_.paths.programFileName;
-    const int answer = host.messageBox(caption, question, kMbIconQuestion | kMbYesNo);
-    if (answer != kIdYes && answer != kIdOk)
-        return QString();
-    QString chosen;
-    if (!AskSaveFileName(state_, saveTitle, chosen, kFileNameCapacity))
-        return QString();
-    TempFile &temp = state_.tempFile;
-    temp.CloseTempFile();
-    if (CopyOrMoveFile(state_, kCopyFile, temp.TempFileName(), chosen)) {
+    const QString chosen = transfer_.store();
+    if (!chosen.isEmpty()) {
         state_.recentFiles.AddRecentFile(chosen);
         state_.session.lastJournalFile = chosen;
-        return chosen;
     }
-    const int keep = host.messageBox(
-        caption, QString::asprintf(keepQuestion, qUtf8Printable(temp.TempFileName())),
-        kMbIconExclamation | kMbYesNo);
-    deleteTemp = keep == kIdYes || keep == kIdOk;
-    return QString();
-}
-
-void TransferRun::dropTempFile()
-{
-    if (deleteTemp)
-        state_.tempFile.DeleteTempFile();
+    return chosen;
 }
 
 void TransferRun::refresh()

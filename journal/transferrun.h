@@ -1,5 +1,8 @@
 #pragma once
 
+#include "session/objecttransfer.h"
+#include "session/transferquestions.h"
+
 #include <QString>
 #include <cstdint>
 #include <functional>
@@ -9,52 +12,81 @@ namespace vestan {
 class ProgressPanel;
 struct ProgramState;
 
-// The steps the two long transfers (journal download, software image upload)
-// share: taking the run flag, the progress panel, the temporary file, the
-// portion loops that fill it, storing it under the user's name, and the end.
-// The end (run flag cleared, panel hidden, status refreshed) happens when the
-// object goes, on every path.
-class TransferRun
+// What the window asks when a transfer is stored: whether to (a Yes/No
+// box), then the file name (the save dialog), and when the copy fails
+// whether the temporary file goes (keepQuestion, with its name for %s).
+struct StoreTexts
+{
+    QString question;
+    QString saveTitle;
+    const char *keepQuestion = "";
+};
+
+// The window's answers to a transfer's questions: message boxes and the
+// save dialog.
+class WindowQuestions : public TransferQuestions
 {
 public:
-    TransferRun(ProgramState &state, ProgressPanel &progress);
-    ~TransferRun();
+    WindowQuestions(ProgramState &state, const StoreTexts &texts) : state_(state), texts_(texts) {}
+
+    QString storeAs() override;
+    bool replace(const Question &question, const QString &target) override;
+    bool deleteTemporary(const QString &temporaryFile) override;
+    FlashSizeAnswer strangeFlashSize(const Question &question) override;
+
+private:
+    ProgramState &state_;
+    StoreTexts texts_;
+};
+
+// The window's side of the two long transfers (journal download, software
+// image upload): taking the run flag, the progress panel, the object
+// transfer with the window's questions, and the end. The end (run flag
+// cleared, panel hidden, status refreshed) happens when the object goes, on
+// every path.
+class TransferRun : private TransferObserver
+{
+public:
+    TransferRun(ProgramState &state, ProgressPanel &progress, const StoreTexts &texts);
+    ~TransferRun() override;
     TransferRun(const TransferRun &) = delete;
     TransferRun &operator=(const TransferRun &) = delete;
 
     // False, changing nothing, when another operation runs.
     bool start();
     bool running() const;
+    TransferQuestions &questions() { return questions_; }
 
-    // Before the first portion: an open temporary file, made anew unless one
-    // is open already. False when it could not be created (already shown).
-    bool prepareTempFile();
+    // Before the first portion: an open temporary file. False when it could
+    // not be created (already shown).
+    bool prepareTempFile() { return transfer_.prepare(); }
     // Progress range for `total` bytes in portions of the chosen size.
     void setProgressRange(uint64_t total);
-    // Reads one object into the temporary file, unless an error came before;
-    // `progressText` gives the text after each portion from the offset.
-    void readObject(uint16_t objectCode, uint32_t size, const QString &operationName,
-                    const std::function<QString(uint32_t offsetAfter)> &progressText);
+    // Reads the pieces into the temporary file; `progressText` gives the
+    // text after each portion from the piece's index and offset.
+    void fetch(const QList<TransferPiece> &pieces,
+               const std::function<QString(int index, uint32_t offsetAfter)> &progressText);
 
     // Whether all portions arrived and went into the temporary file.
-    bool complete() const { return writeOk && error == 0; }
+    bool complete() const { return error == 0 && transfer_.complete(); }
     void showInfo(const QString &text);
-    // Asks whether to store, asks for a name and copies the temporary file
-    // there. The stored file's name, or empty. `keepQuestion` names the
-    // temporary file when the copy was not done.
-    QString store(const QString &question, const QString &saveTitle, const char *keepQuestion);
+    // Stores the temporary file as the questions say; the stored file's
+    // name (now the newest recent file), or empty.
+    QString store();
     // Deletes the temporary file unless the user chose to keep it.
-    void dropTempFile();
+    void dropTempFile() { transfer_.finish(); }
 
     int error = 0;
-    bool writeOk = false;
-    bool deleteTemp = true;
 
 private:
+    void replied(int index, uint32_t offsetAfter) override;
     void refresh();
 
     ProgramState &state_;
     ProgressPanel &progress_;
+    WindowQuestions questions_;
+    ObjectTransfer transfer_;
+    std::function<QString(int, uint32_t)> progressText_;
     uint32_t startTick_ = 0;
     bool started_ = false;
 };

@@ -1,10 +1,11 @@
 #include "link/linktoolbar.h"
 
-#include "app/programstate.h"
 #include "platform/codepage.h"
 #include "platform/guarded.h"
 #include "platform/numbers.h"
 #include "platform/widgets.h"
+#include "session/linkopen.h"
+#include "session/session.h"
 
 #include <QComboBox>
 #include <QEvent>
@@ -37,24 +38,9 @@ bool isFieldFocusChange(const QEvent *event)
     return reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason;
 }
 
-bool isTrimmedAway(QChar c)
-{
-    const char16_t u = c.unicode();
-    return u <= 0x20 || (u >= 0x7F && u <= 0x9F) || c.isSpace();
-}
-
-// A line break pasted into the number is no part of it, and the settings
-// file could not hold it.
-bool isControl(QChar c)
-{
-    const QChar::Category category = c.category();
-    return category == QChar::Other_Control || category == QChar::Separator_Line ||
-           category == QChar::Separator_Paragraph;
-}
-
 } // namespace
 
-LinkToolBar::LinkToolBar(ProgramState &state, QWidget *parent) : QToolBar(parent), state_(state)
+LinkToolBar::LinkToolBar(Session &state, QWidget *parent) : QToolBar(parent), state_(state)
 {
     initLinkResources();
     setObjectName(QStringLiteral("PnlCom"));
@@ -288,8 +274,7 @@ void LinkToolBar::SBtnComOpenCloseClick()
                 channel.isOpen = 1;
             }
         }
-        channel.isOpen = api._trvCL_fIsOpen(channel.portIndex);
-        channel.baudRate = api._trvCL_fParamBaud(channel.portIndex);
+        ReadLinkState(state_);
     }
     RefreshLinkStatus();
 }
@@ -355,18 +340,7 @@ void LinkToolBar::EdPhoneKeyPress(QChar key)
 
 void LinkToolBar::NormalizePhone()
 {
-    QString text = phone_->text();
-    text.removeIf(isControl);
-    qsizetype from = 0;
-    qsizetype to = text.size();
-    while (from < to && isTrimmedAway(text.at(from)))
-        ++from;
-    while (to > from && isTrimmedAway(text.at(to - 1)))
-        --to;
-    qsizetype length = std::min<qsizetype>(to - from, kPhoneCapacity);
-    if (length == kPhoneCapacity && text.at(from + length - 1).isHighSurrogate())
-        --length; // never half a character
-    state_.session.phoneNumber = text.mid(from, length);
+    state_.session.phoneNumber = CleanPhoneNumber(phone_->text());
     setFieldText(phone_, state_.session.phoneNumber);
 }
 
@@ -375,9 +349,7 @@ int LinkToolBar::OpenLink(int32_t port)
     // The open button never takes the focus, so the field may still hold a number typed
     // but never left: what the field shows is what is dialled.
     NormalizePhone();
-    const QByteArray phone = toCp1251(state_.session.phoneNumber);
-    state_.api._trvCL_fSetPhone(port, phone.constData());
-    return state_.api._trvCL_fOpen(port);
+    return OpenLinkPort(state_, port);
 }
 
 void LinkToolBar::ReportLinkError(int code, const std::optional<QString> &context)

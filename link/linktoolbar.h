@@ -1,6 +1,7 @@
 #pragma once
 
-#include "link/linksession.h"
+#include "link/journalstatus.h"
+#include "session/linksession.h"
 
 #include <QString>
 #include <QToolBar>
@@ -13,7 +14,7 @@ class QToolButton;
 
 namespace vestan {
 
-struct ProgramState;
+struct Session;
 
 // The link tool bar band PnlCom: device selection, setup, open and close,
 // statistics and stop, and the network number, portion size and telephone
@@ -24,7 +25,7 @@ class LinkToolBar : public QToolBar, public LinkStatusDisplay
     Q_OBJECT
 
 public:
-    LinkToolBar(ProgramState &state, QWidget *parent = nullptr);
+    LinkToolBar(Session &state, QWidget *parent = nullptr);
 
     // The journal page's controls; any of them may be null.
     void setJournalStatusControls(const JournalStatusControls &controls) { journal_ = controls; }
@@ -73,7 +74,7 @@ private:
     QString portText() const;
     void setFieldText(QLineEdit *field, const QString &text);
 
-    ProgramState &state_;
+    Session &state_;
     JournalStatusControls journal_;
     bool settingText_ = false; // our own setText must not run the change handler again
 

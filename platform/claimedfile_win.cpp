@@ -26,16 +26,15 @@ bool ClaimedFile::claim(const QString &path)
     // write, empty, rename nor delete the file. A link planted at the name is
     // opened as itself and refused below.
     HANDLE handle = CreateFileW(reinterpret_cast<const wchar_t *>(path.utf16()),
-                                GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                OPEN_ALWAYS,
+                                GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         return false;
     BY_HANDLE_FILE_INFORMATION info{};
-    const bool plain = GetFileInformationByHandle(handle, &info) &&
-                       (info.dwFileAttributes &
-                        (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0 &&
-                       info.nNumberOfLinks == 1;
+    const bool plain =
+        GetFileInformationByHandle(handle, &info) &&
+        (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0 &&
+        info.nNumberOfLinks == 1;
     const int fd = plain ? _open_osfhandle(intptr_t(handle), _O_BINARY) : -1;
     if (fd < 0) {
         CloseHandle(handle);

@@ -20,8 +20,7 @@ public:
 
 // Wraps an event handler so that an exception escaping it is shown by the
 // application's standard error display and the program goes on.
-template <typename F>
-auto guarded(Host &host, F handler)
+template <typename F> auto guarded(Host &host, F handler)
 {
     return [&host, handler = std::move(handler)](auto &&...args) {
         try {

@@ -7,7 +7,8 @@ namespace vestan {
 
 // Message box styles and answers, as the Windows message-box values that the
 // program's texts were written against.
-enum MessageStyle : int {
+enum MessageStyle : int
+{
     kMbOk = 0x00,
     kMbYesNoCancel = 0x03,
     kMbYesNo = 0x04,
@@ -16,14 +17,19 @@ enum MessageStyle : int {
     kMbIconExclamation = 0x30,
 };
 
-enum MessageAnswer : int {
+enum MessageAnswer : int
+{
     kIdOk = 1,
     kIdCancel = 2,
     kIdYes = 6,
     kIdNo = 7,
 };
 
-enum class FileDialogKind { Save, Open };
+enum class FileDialogKind
+{
+    Save,
+    Open
+};
 
 struct FileDialogRequest
 {

@@ -1,8 +1,6 @@
 #include "platform/inifile.h"
 
-#include <QStringDecoder>
-
-#include "platform/codepage.h"
+#include "platform/initext.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -11,6 +9,10 @@
 
 namespace vestan {
 namespace {
+
+using initext::decode;
+using initext::encode;
+using initext::kNativeLineEnd;
 
 // One line of the file as byte positions: [begin, end) is its text without
 // the line end, next is where the following line starts.
@@ -45,36 +47,6 @@ struct Location
     int keyLine = -1;         // first key of the name in that section
     int lastContentLine = -1; // last non-blank line of that section
 };
-
-QString decode(const QByteArray &bytes)
-{
-#ifdef _WIN32
-    // A file written by the Linux build is UTF-8; Cyrillic in code page 1251
-    // is practically never valid UTF-8, so valid UTF-8 is read as such.
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QString asUtf8 = utf8.decode(bytes);
-    if (!utf8.hasError())
-        return asUtf8;
-    return fromCp1251(std::string_view(bytes.constData(), size_t(bytes.size())));
-#else
-    return QString::fromUtf8(bytes);
-#endif
-}
-
-QByteArray encode(const QString &text)
-{
-#ifdef _WIN32
-    return toCp1251(text);
-#else
-    return text.toUtf8();
-#endif
-}
-
-#ifdef _WIN32
-const QByteArray kNativeLineEnd = QByteArrayLiteral("\r\n");
-#else
-const QByteArray kNativeLineEnd = QByteArrayLiteral("\n");
-#endif
 
 bool isBlank(char c)
 {

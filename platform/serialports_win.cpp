@@ -33,9 +33,10 @@ QMap<QString, QString> portDescriptions()
         wchar_t port[64] = {};
         DWORD size = sizeof(port) - sizeof(wchar_t);
         DWORD type = 0;
-        const bool named = RegQueryValueExW(key, L"PortName", nullptr, &type,
-                                            reinterpret_cast<BYTE *>(port), &size) == ERROR_SUCCESS &&
-                           type == REG_SZ;
+        const bool named =
+            RegQueryValueExW(key, L"PortName", nullptr, &type, reinterpret_cast<BYTE *>(port),
+                             &size) == ERROR_SUCCESS &&
+            type == REG_SZ;
         RegCloseKey(key);
         wchar_t friendly[256] = {};
         if (named && SetupDiGetDeviceRegistryPropertyW(set, &device, SPDRP_FRIENDLYNAME, nullptr,
@@ -82,7 +83,8 @@ QList<SerialPortEntry> serialPorts()
     names.removeDuplicates();
     for (const QString &name : names)
         if (!name.isEmpty())
-            out.append({QStringLiteral("\\\\.\\") + name, descriptions.value(name.toUpper()), QString()});
+            out.append(
+                {QStringLiteral("\\\\.\\") + name, descriptions.value(name.toUpper()), QString()});
     return out;
 }
 

@@ -14,9 +14,10 @@ namespace vestan {
 // property "hint"; shown hints are also its tool tip.
 void setHint(QWidget *widget, const QString &hint, bool shown = true);
 
-enum TextFieldLook : unsigned {
+enum TextFieldLook : unsigned
+{
     kPlain = 0,
-    kSunken = 1,    // lowered border
+    kSunken = 1, // lowered border
     kCentred = 2,
     kLightBackground = 4,
 };

@@ -3,7 +3,8 @@
 # when there, lets several checkouts share their compiled objects.
 if [ "$(id -u)" -eq 0 ] && [ -n "${SUDO_USER:-}" ] && [ "$SUDO_USER" != root ] &&
   command -v sudo >/dev/null; then
-  exec sudo -u "$SUDO_USER" -H env VESTAN_BUILD="$build" "$0" "$@"
+  exec sudo -u "$SUDO_USER" -H env VESTAN_BUILD="$build" \
+    ${VESTAN_WERROR:+VESTAN_WERROR=$VESTAN_WERROR} "$0" "$@"
 fi
 if command -v ccache >/dev/null; then
   export CMAKE_CXX_COMPILER_LAUNCHER=${CMAKE_CXX_COMPILER_LAUNCHER:-ccache}

@@ -1,6 +1,6 @@
 #include "upload/uploadpage.h"
 
-#include "app/programstate.h"
+#include "journal/programstate.h"
 #include "platform/guarded.h"
 #include "platform/widgets.h"
 #include "upload/imageupload.h"

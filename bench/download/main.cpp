@@ -4,9 +4,10 @@
 // answers the questions itself, checks the stored file against trvsim's dump
 // byte for byte and prints its figures as one line of JSON.
 
-#include "app/programstate.h"
 #include "journal/journalpage.h"
+#include "journal/programstate.h"
 #include "journal/progresspanel.h"
+#include "session/linkloader.h"
 #include "tests/support/linerig.h"
 
 #include <QApplication>
@@ -132,12 +133,9 @@ int main(int argc, char **argv)
     };
 
     ProgramState state(host);
-    state.paths.programDir = line.dir() + u'/';
-    state.paths.programFileName = QStringLiteral("vestan");
-    if (const int32_t bound = LineRig::bindRealLibrary(state); bound != 0)
+    state.paths = programPathsOf(host.path);
+    if (const int32_t bound = StartLinkLibrary(state, LineRig::bindRealLibrary); bound != 0)
         return fail(QStringLiteral("trvCLNK.so did not bind (%1)").arg(bound));
-    state.libraryBound = 1;
-    state.api._trvCL_fInit();
     if (const int32_t opened = line.openLink(state); opened < 0)
         return fail(QStringLiteral("open failed (%1)").arg(opened));
     state.session.portionSize = uint16_t(parser.value(portion).toUInt());

@@ -149,8 +149,7 @@ int32_t LinkPort::requestOnLine(const uint8_t *request, uint16_t requestLength, 
     if (walk_ && !walk_->continues(request, requestLength))
         dropAhead();
     const bool longLine = stats_.roundTripMs >= kLongRoundTripMs && aheadAllowed_ &&
-                          current.size() == 10 && current[1] == 3 &&
-                          (current[4] | current[5]) != 0;
+                          current.size() == 10 && current[1] == 3 && (current[4] | current[5]) != 0;
     if (!walk_ && settings_.readAhead && (longLine || startsWalk(current)))
         walk_ = std::make_unique<WalkStream>(*transport_, settings_, stats_, request,
                                              aheadAllowed_ ? kAheadDepth : 1);

@@ -10,8 +10,7 @@
 namespace vestan::trvclnk {
 
 struct SerialTransport::Port : QSerialPort
-{
-};
+{};
 
 namespace {
 

@@ -20,7 +20,11 @@ void appendEscaped(std::vector<uint8_t> &out, const uint8_t *data, size_t size)
 
 void appendNegotiation(std::vector<uint8_t> &out, uint8_t verb, uint8_t option)
 {
-    out.insert(out.end(), {kIac, verb, option});
+    // One byte at a time: GCC 12 for MinGW takes the inlined insert of an
+    // initialiser list into an empty vector for an overflow.
+    out.push_back(kIac);
+    out.push_back(verb);
+    out.push_back(option);
 }
 
 void appendComPortCommand(std::vector<uint8_t> &out, uint8_t command, const uint8_t *value,

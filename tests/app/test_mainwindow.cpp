@@ -379,7 +379,8 @@ TEST(Ending, AnUnwritableSettingsFileEndsThatRunAtTheWrite)
 
     clickExit(rig);
     ASSERT_EQ(rig.host.errors.size(), 1u);
-    EXPECT_EQ(rig.host.errors[0], QStringLiteral("Unable to write to ") + QDir::toNativeSeparators(rig.settingsPath()));
+    EXPECT_EQ(rig.host.errors[0],
+              QStringLiteral("Unable to write to ") + QDir::toNativeSeparators(rig.settingsPath()));
     EXPECT_EQ(rig.fake.callsNamed("_trvCL_fClose").size(), 1u); // before the write
     EXPECT_TRUE(rig.state->tempFile.isRegistered());
     EXPECT_TRUE(rig.window->isVisible());

@@ -1,7 +1,8 @@
-#include "app/programstate.h"
 #include "app/settings.h"
+#include "journal/programstate.h"
 #include "link/linktoolbar.h"
 #include "platform/guarded.h"
+#include "session/settingsvalues.h"
 #include "tests/support/fakelink.h"
 #include "tests/support/scriptedhost.h"
 #include "tests/support/testsystem.h"
@@ -68,11 +69,15 @@ const QByteArray kEmptyFiles = "File0=\nFile1=\nFile2=\nFile3=\nFile4=\nFile5=\n
 
 TEST(SettingsFileName, ExtensionReplacedOrAppended)
 {
-    EXPECT_EQ(Settings::settingsFileName("/opt/tools/Prog.exe"), QFileInfo("/opt/tools/Prog.ini").absoluteFilePath());
-    EXPECT_EQ(Settings::settingsFileName("/opt/vestan/bin/vestan"), QFileInfo("/opt/vestan/bin/vestan.ini").absoluteFilePath());
-    EXPECT_EQ(Settings::settingsFileName("/opt/v.1/vestan"), QFileInfo("/opt/v.1/vestan.ini").absoluteFilePath());
-    EXPECT_EQ(Settings::settingsFileName("/opt/.vestan"), QFileInfo("/opt/.vestan.ini").absoluteFilePath());
-    EXPECT_EQ(Settings::settingsFileName("/opt/vestan.tar.gz"), QFileInfo("/opt/vestan.tar.ini").absoluteFilePath());
+    EXPECT_EQ(settingsFileName("/opt/tools/Prog.exe"),
+              QFileInfo("/opt/tools/Prog.ini").absoluteFilePath());
+    EXPECT_EQ(settingsFileName("/opt/vestan/bin/vestan"),
+              QFileInfo("/opt/vestan/bin/vestan.ini").absoluteFilePath());
+    EXPECT_EQ(settingsFileName("/opt/v.1/vestan"),
+              QFileInfo("/opt/v.1/vestan.ini").absoluteFilePath());
+    EXPECT_EQ(settingsFileName("/opt/.vestan"), QFileInfo("/opt/.vestan.ini").absoluteFilePath());
+    EXPECT_EQ(settingsFileName("/opt/vestan.tar.gz"),
+              QFileInfo("/opt/vestan.tar.ini").absoluteFilePath());
 }
 
 TEST_F(SettingsTest, WithoutAFileTheDefaultsHoldAndTheFileIsCreated)
@@ -309,7 +314,9 @@ TEST_F(SettingsTest, AFolderThatCannotBeMadeIsReportedWithTheFullPath)
         settings.SaveSettings();
         FAIL() << "no error";
     } catch (const VestanError &e) {
-        EXPECT_EQ(e.text(), "Unable to write to " + QDir::toNativeSeparators(dir.filePath(QStringLiteral("config/") + test::userSettingsName() + "/vestan.ini")));
+        EXPECT_EQ(e.text(), "Unable to write to " + QDir::toNativeSeparators(dir.filePath(
+                                                        QStringLiteral("config/") +
+                                                        test::userSettingsName() + "/vestan.ini")));
     }
     EXPECT_FALSE(QDir(dir.filePath("gone")).exists());
 }
@@ -345,9 +352,8 @@ TEST_F(SettingsTest, AProgramInAReadOnlyFolderKeepsItsSettingsInTheUsersFolder)
     EXPECT_FALSE(QFile::exists(program + "/vestan.ini"));
 
     // Root may write /usr/bin, but a file left there would stand in every user's way.
-    EXPECT_EQ(Settings::settingsFilePath("/usr/bin/vestan"), home + "/.config/vestan/vestan.ini");
-    EXPECT_EQ(Settings::settingsFilePath("/usr/local/bin/vestan"),
-              home + "/.config/vestan/vestan.ini");
+    EXPECT_EQ(settingsFilePath("/usr/bin/vestan"), home + "/.config/vestan/vestan.ini");
+    EXPECT_EQ(settingsFilePath("/usr/local/bin/vestan"), home + "/.config/vestan/vestan.ini");
 }
 
 // A file left beside the program by a run as administrator: its values

@@ -1,6 +1,6 @@
-#include "app/programstate.h"
 #include "clock/clockpage.h"
 #include "clock/ctldatetime.h"
+#include "journal/programstate.h"
 #include "platform/codepage.h"
 #include "tests/support/fakelink.h"
 #include "tests/support/scriptedhost.h"

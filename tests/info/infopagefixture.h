@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/programstate.h"
 #include "info/infopage.h"
 #include "info/lamplist.h"
+#include "journal/programstate.h"
 #include "printing.h"
 #include "tests/support/fakelink.h"
 #include "tests/support/scriptedhost.h"

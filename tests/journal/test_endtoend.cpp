@@ -4,9 +4,10 @@
 
 #include "journal/journalcheck.h"
 #include "journal/journalpage.h"
-#include "link/linkloader.h"
+#include "session/linkloader.h"
 #include "tests/journal/transferrig.h"
 #include "tests/tools/trvsim/process/simprocess.h"
+#include "upload/imagesize.h"
 #include "upload/imageupload.h"
 #include "upload/uploadpage.h"
 

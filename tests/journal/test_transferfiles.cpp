@@ -1,11 +1,10 @@
 // The file services of the transfers: elapsed time, dialogs, copy or move,
 // and the temporary transfer file.
 
-#include "journal/copyormove.h"
 #include "journal/elapsed.h"
 #include "journal/filedialogs.h"
+#include "session/copyormove.h"
 #include "tests/journal/transferrig.h"
-
 
 namespace vestan::test {
 namespace {
@@ -88,7 +87,7 @@ TEST_F(CopyOrMove, CopiesToANewFile)
 {
     const QByteArray bytes = patternBytes(200000, 1);
     ASSERT_TRUE(writeFile(target("src"), bytes));
-    EXPECT_TRUE(CopyOrMoveFile(state, kCopyFile, target("src"), target("dst")));
+    EXPECT_TRUE(CopyOrMoveFile(state, kCopyFile, target("src"), target("dst"), questions));
     EXPECT_EQ(readAll(target("dst")), bytes);
     EXPECT_EQ(readAll(target("src")), bytes);
     EXPECT_TRUE(host.boxes.empty());
@@ -99,7 +98,7 @@ TEST_F(CopyOrMove, ExistingTargetDeclinedLeavesBothFiles)
     ASSERT_TRUE(writeFile(target("src"), "new"));
     ASSERT_TRUE(writeFile(target("dst"), "old"));
     host.answers = {kIdNo};
-    EXPECT_FALSE(CopyOrMoveFile(state, kCopyFile, target("src"), target("dst")));
+    EXPECT_FALSE(CopyOrMoveFile(state, kCopyFile, target("src"), target("dst"), questions));
     ASSERT_EQ(host.boxes.size(), 1u);
     EXPECT_EQ(host.boxes[0].caption, "vestan");
     EXPECT_EQ(host.boxes[0].text, "Заменить существующий файл?\n\"" + target("dst") + "\"");
@@ -113,7 +112,7 @@ TEST_F(CopyOrMove, ExistingTargetReplacedOnYes)
     ASSERT_TRUE(writeFile(target("src"), "new"));
     ASSERT_TRUE(writeFile(target("dst"), "older and longer"));
     host.answers = {kIdYes};
-    EXPECT_TRUE(CopyOrMoveFile(state, kCopyFile, target("src"), target("dst")));
+    EXPECT_TRUE(CopyOrMoveFile(state, kCopyFile, target("src"), target("dst"), questions));
     EXPECT_EQ(host.boxes.size(), 1u);
     EXPECT_EQ(readAll(target("dst")), "new");
 }
@@ -129,7 +128,7 @@ TEST_F(CopyOrMove, FailedCopyKeepsTheOldTargetAndLeavesNothingBehind)
     bool copied = true;
     {
         FileSizeLimit limit(100000);
-        copied = CopyOrMoveFile(state, kCopyFile, target("src"), target("dst"));
+        copied = CopyOrMoveFile(state, kCopyFile, target("src"), target("dst"), questions);
     }
     EXPECT_FALSE(copied);
     ASSERT_EQ(host.boxes.size(), 2u);
@@ -142,7 +141,7 @@ TEST_F(CopyOrMove, FailedCopyKeepsTheOldTargetAndLeavesNothingBehind)
 
 TEST_F(CopyOrMove, MissingSourceIsAFailedCopy)
 {
-    EXPECT_FALSE(CopyOrMoveFile(state, kCopyFile, target("none"), target("dst")));
+    EXPECT_FALSE(CopyOrMoveFile(state, kCopyFile, target("none"), target("dst"), questions));
     ASSERT_EQ(host.boxes.size(), 1u);
     EXPECT_TRUE(host.boxes[0].text.startsWith("Копирование файла"));
     EXPECT_FALSE(QFile::exists(target("dst")));
@@ -153,7 +152,7 @@ TEST_F(CopyOrMove, MoveOntoExistingFileFailsAfterYes)
     ASSERT_TRUE(writeFile(target("src"), "new"));
     ASSERT_TRUE(writeFile(target("dst"), "old"));
     host.answers = {kIdYes};
-    EXPECT_FALSE(CopyOrMoveFile(state, kMoveFile, target("src"), target("dst")));
+    EXPECT_FALSE(CopyOrMoveFile(state, kMoveFile, target("src"), target("dst"), questions));
     ASSERT_EQ(host.boxes.size(), 2u);
     EXPECT_EQ(host.boxes[1].text, "Перемещение файла \"" + target("src") + "\"\nв файл \"" +
                                       target("dst") + "\"\n НЕ УДАЛОСЬ!");
@@ -175,18 +174,19 @@ TEST_F(CopyOrMove, WritableTargetInAFolderThatRefusesNewFilesIsWrittenInPlace)
     ASSERT_TRUE(setFileMode(dir.path(), 0755));
     ASSERT_TRUE(setFileMode(target("src"), 0644));
     ASSERT_TRUE(setFileMode(folder, root ? 0755 : 0555));
-    if (root)
+    if (root) {
         ASSERT_TRUE(giveToNobody(dst));
+    }
     host.answers = {kIdYes};
 
     bool copied = false;
     if (root) {
         copied = asPlainUser([&] {
-                     return CopyOrMoveFile(state, kCopyFile, target("src"), dst) ? 0 : 1;
+                     return CopyOrMoveFile(state, kCopyFile, target("src"), dst, questions) ? 0 : 1;
                  }) == 0;
         host.answers.clear(); // the child answered the question
     } else {
-        copied = CopyOrMoveFile(state, kCopyFile, target("src"), dst);
+        copied = CopyOrMoveFile(state, kCopyFile, target("src"), dst, questions);
     }
     setFileMode(folder, 0755);
     EXPECT_TRUE(copied);
@@ -197,16 +197,16 @@ TEST_F(CopyOrMove, WritableTargetInAFolderThatRefusesNewFilesIsWrittenInPlace)
 TEST_F(CopyOrMove, MoveToAFreeName)
 {
     ASSERT_TRUE(writeFile(target("src"), "moved"));
-    EXPECT_TRUE(CopyOrMoveFile(state, kMoveFile, target("src"), target("dst")));
+    EXPECT_TRUE(CopyOrMoveFile(state, kMoveFile, target("src"), target("dst"), questions));
     EXPECT_FALSE(QFile::exists(target("src")));
     EXPECT_EQ(readAll(target("dst")), "moved");
 }
 
 TEST_F(CopyOrMove, BadParametersAreRefused)
 {
-    EXPECT_FALSE(CopyOrMoveFile(state, kCopyFile, QString(), target("dst")));
-    EXPECT_FALSE(CopyOrMoveFile(state, kCopyFile, target("src"), QString()));
-    EXPECT_FALSE(CopyOrMoveFile(state, 2, target("src"), target("dst")));
+    EXPECT_FALSE(CopyOrMoveFile(state, kCopyFile, QString(), target("dst"), questions));
+    EXPECT_FALSE(CopyOrMoveFile(state, kCopyFile, target("src"), QString(), questions));
+    EXPECT_FALSE(CopyOrMoveFile(state, 2, target("src"), target("dst"), questions));
     ASSERT_EQ(host.boxes.size(), 3u);
     for (const RecordedBox &box : host.boxes) {
         EXPECT_EQ(box.text, "       ОШИБКА ПАРАМЕТРОВ\nКОПИРОВАНИЯ ИЛИ ПЕРЕМЕЩЕНИЯ ФАЙЛА");
@@ -236,9 +236,11 @@ TEST_F(TempFileTest, CreatedOwnerOnlyInTheTemporaryDirectory)
 TEST_F(TempFileTest, ExtensionReplacedOrAppended)
 {
     state.paths.programFileName = "Vestan.exe";
-    EXPECT_EQ(state.tempFile.MakeTempFileName(kFileNameCapacity), userTmpDir() + QDir::separator() + "Vestan.TMP");
+    EXPECT_EQ(state.tempFile.MakeTempFileName(kFileNameCapacity),
+              userTmpDir() + QDir::separator() + "Vestan.TMP");
     state.paths.programFileName = "vestan";
-    EXPECT_EQ(state.tempFile.MakeTempFileName(kFileNameCapacity), userTmpDir() + QDir::separator() + "vestan.TMP");
+    EXPECT_EQ(state.tempFile.MakeTempFileName(kFileNameCapacity),
+              userTmpDir() + QDir::separator() + "vestan.TMP");
     EXPECT_TRUE(host.boxes.empty());
 }
 

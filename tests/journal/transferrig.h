@@ -5,8 +5,9 @@
 // shown, and a private temporary directory that TMPDIR points into so the
 // temporary transfer file lands there.
 
-#include "app/programstate.h"
+#include "journal/programstate.h"
 #include "journal/progresspanel.h"
+#include "journal/transferrun.h"
 #include "tests/support/fakelink.h"
 #include "tests/support/scriptedhost.h"
 #include "tests/support/testsystem.h"
@@ -101,7 +102,10 @@ protected:
     QString tmpDir() const { return dir.filePath(QStringLiteral("tmp")); }
     // The user's own directory inside it, where the temporary file lives.
     QString userTmpDir() const { return userTempDirectory(); }
-    QString tempName() const { return userTmpDir() + QDir::separator() + QStringLiteral("vestan.TMP"); }
+    QString tempName() const
+    {
+        return userTmpDir() + QDir::separator() + QStringLiteral("vestan.TMP");
+    }
     QString target(const char *name) const { return dir.filePath(QString::fromLatin1(name)); }
     QStringList tmpEntries() const
     {
@@ -133,6 +137,7 @@ protected:
     ScriptedHost host;
     FakeLink link;
     ProgramState state{host};
+    WindowQuestions questions{state, StoreTexts{}};
     RecordingStatus status{state.channel};
     QComboBox recentBox;
     QWidget window; // the panel lives in a window, as in the program

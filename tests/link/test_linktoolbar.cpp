@@ -1,4 +1,4 @@
-#include "app/programstate.h"
+#include "journal/programstate.h"
 #include "link/linktoolbar.h"
 #include "platform/codepage.h"
 #include "tests/support/fakelink.h"

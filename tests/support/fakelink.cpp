@@ -9,7 +9,10 @@ namespace {
 
 FakeLink *g_current = nullptr;
 
-uint16_t u16(const QByteArray &b, int at) { return uint16_t(uint8_t(b[at]) | (uint8_t(b[at + 1]) << 8)); }
+uint16_t u16(const QByteArray &b, int at)
+{
+    return uint16_t(uint8_t(b[at]) | (uint8_t(b[at + 1]) << 8));
+}
 
 uint32_t u32(const QByteArray &b, int at)
 {
@@ -24,21 +27,51 @@ void put16(uint8_t *p, uint32_t v)
 }
 
 extern "C" {
-int32_t fakeInit(void) { return g_current->init(); }
-int32_t fakeDlgSetup(int32_t mode, int32_t port) { return g_current->dlgSetup(mode, port); }
-int32_t fakeOpen(int32_t port) { return g_current->open(port); }
-int32_t fakeClose(int32_t port) { return g_current->close(port); }
-int32_t fakeIsOpen(int32_t port) { return g_current->isOpen(port); }
-const char *fakeErr2str(int32_t code) { return g_current->err2str(code); }
-int32_t fakeChkErrType(int32_t code) { return g_current->chkErrType(code); }
+int32_t fakeInit(void)
+{
+    return g_current->init();
+}
+int32_t fakeDlgSetup(int32_t mode, int32_t port)
+{
+    return g_current->dlgSetup(mode, port);
+}
+int32_t fakeOpen(int32_t port)
+{
+    return g_current->open(port);
+}
+int32_t fakeClose(int32_t port)
+{
+    return g_current->close(port);
+}
+int32_t fakeIsOpen(int32_t port)
+{
+    return g_current->isOpen(port);
+}
+const char *fakeErr2str(int32_t code)
+{
+    return g_current->err2str(code);
+}
+int32_t fakeChkErrType(int32_t code)
+{
+    return g_current->chkErrType(code);
+}
 int32_t fakeRequest(int32_t port, const uint8_t *req, uint16_t length, uint8_t *reply,
                     uint16_t capacity, uint16_t *replyLength)
 {
     return g_current->request(port, req, length, reply, capacity, replyLength);
 }
-int32_t fakeSetPhone(int32_t port, const char *phone) { return g_current->setPhone(port, phone); }
-uint32_t fakeParamBaud(int32_t port) { return g_current->paramBaud(port); }
-int32_t fakeSetEvent(int32_t port, int32_t event) { return g_current->setEvent(port, event); }
+int32_t fakeSetPhone(int32_t port, const char *phone)
+{
+    return g_current->setPhone(port, phone);
+}
+uint32_t fakeParamBaud(int32_t port)
+{
+    return g_current->paramBaud(port);
+}
+int32_t fakeSetEvent(int32_t port, int32_t event)
+{
+    return g_current->setEvent(port, event);
+}
 int32_t fakeAbout(const char *name, const char *version, const char *description,
                   const char *credit)
 {
@@ -46,11 +79,17 @@ int32_t fakeAbout(const char *name, const char *version, const char *description
 }
 }
 
-std::string call(const char *name, int32_t a) { return std::string(name) + "(" + std::to_string(a) + ")"; }
+std::string call(const char *name, int32_t a)
+{
+    return std::string(name) + "(" + std::to_string(a) + ")";
+}
 
 } // namespace
 
-FakeLink::FakeLink() { g_current = this; }
+FakeLink::FakeLink()
+{
+    g_current = this;
+}
 
 FakeLink::~FakeLink()
 {
@@ -58,7 +97,10 @@ FakeLink::~FakeLink()
         g_current = nullptr;
 }
 
-FakeLink *FakeLink::current() { return g_current; }
+FakeLink *FakeLink::current()
+{
+    return g_current;
+}
 
 LinkApi FakeLink::api() const
 {
@@ -182,7 +224,8 @@ int FakeLink::serve(const QByteArray &packet, uint8_t *reply, uint16_t capacity,
     const uint16_t wanted = packet.size() >= 6 ? u16(packet, 4) : 0;
     const uint32_t offset = command == 3 && packet.size() >= 10 ? u32(packet, 6) : 0;
     const int head = command == 3 ? 10 : 6;
-    const uint32_t available = offset < uint32_t(object.size()) ? uint32_t(object.size()) - offset : 0;
+    const uint32_t available =
+        offset < uint32_t(object.size()) ? uint32_t(object.size()) - offset : 0;
     const uint16_t count = uint16_t(std::min<uint32_t>(wanted, available));
     if (head + count > capacity)
         return missingObjectResult;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "link/linkapi.h"
+#include "session/linkapi.h"
 
 #include <QByteArray>
 #include <QString>
@@ -51,7 +51,7 @@ public:
     std::function<void(int requestIndex)> beforeRequest;
 
     std::set<int> finalCodes;
-    std::map<int, QByteArray> errorTexts; // code page 1251; missing code: NULL
+    std::map<int, QByteArray> errorTexts;   // code page 1251; missing code: NULL
     std::map<int, int32_t> dlgSetupResults; // by mode; default: mode 1 returns the port, else 0
     std::optional<int32_t> openResult;      // default: the port asked for
     int32_t openState = 0;
@@ -76,8 +76,7 @@ public:
                   const char *credit);
 
 private:
-    int serve(const QByteArray &request, uint8_t *reply, uint16_t capacity,
-              uint16_t *replyLength);
+    int serve(const QByteArray &request, uint8_t *reply, uint16_t capacity, uint16_t *replyLength);
 };
 
 } // namespace vestan::test

@@ -1,7 +1,7 @@
 #include "tests/support/linerig.h"
 
-#include "app/programstate.h"
-#include "link/linkloader.h"
+#include "session/linkloader.h"
+#include "session/session.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -308,7 +308,7 @@ QMap<QString, qint64> LineRig::stopLineSim()
     return stats;
 }
 
-int32_t LineRig::bindRealLibrary(ProgramState &state)
+int32_t LineRig::bindRealLibrary(Session &state)
 {
     iniPath();
     state.linkLibraryName = trvclnkPath();
@@ -317,7 +317,7 @@ int32_t LineRig::bindRealLibrary(ProgramState &state)
                               0);
 }
 
-int32_t LineRig::openLink(ProgramState &state, const QByteArray &phone) const
+int32_t LineRig::openLink(Session &state, const QByteArray &phone) const
 {
     LinkChannel &channel = state.channel;
     channel.portIndex = setup_.port;

@@ -5,7 +5,7 @@
 // directory, the trvCLNK.ini that the real bin/trvCLNK.so reads, the library
 // bound by path, and a host that answers the transfers' questions itself.
 
-#include "link/linkapi.h"
+#include "session/linkapi.h"
 #include "tests/support/autohost.h"
 
 #include <QMap>
@@ -18,7 +18,7 @@
 #include <memory>
 
 namespace vestan {
-struct ProgramState;
+struct Session;
 }
 
 namespace vestan::test {
@@ -124,10 +124,10 @@ public:
 
     // Loads and binds the real library by path into state.api (no message
     // box on failure): 0, or the loader's code.
-    static int32_t bindRealLibrary(ProgramState &state);
+    static int32_t bindRealLibrary(Session &state);
     // Opens the rig's port as the tool bar would (phone number first) and
     // records the result in the channel: the library's result.
-    int32_t openLink(ProgramState &state, const QByteArray &phone = QByteArray()) const;
+    int32_t openLink(Session &state, const QByteArray &phone = QByteArray()) const;
 
 private:
     void closeLibraryPort() const;

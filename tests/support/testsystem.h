@@ -25,7 +25,7 @@ const char *withoutLinuxFiles();
 unsigned userId();
 bool setFileMode(const QString &path, unsigned mode);
 unsigned fileMode(const QString &path); // the permission bits, never following a link
-bool giveToNobody(const QString &path);  // root only: the file becomes another user's
+bool giveToNobody(const QString &path); // root only: the file becomes another user's
 // Runs `act` here, or as root (which may open and write anything) in a child
 // as "nobody". Gives act's result (0 .. 255), -1 when the child did not end.
 int asPlainUser(const std::function<int()> &act);

@@ -71,10 +71,12 @@ QString exportedNameOf(const void *address)
     const auto *base = reinterpret_cast<const uint8_t *>(module);
     const auto *dos = reinterpret_cast<const IMAGE_DOS_HEADER *>(base);
     const auto *nt = reinterpret_cast<const IMAGE_NT_HEADERS *>(base + dos->e_lfanew);
-    const IMAGE_DATA_DIRECTORY &dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT];
+    const IMAGE_DATA_DIRECTORY &dir =
+        nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT];
     if (dir.VirtualAddress == 0)
         return QString();
-    const auto *exports = reinterpret_cast<const IMAGE_EXPORT_DIRECTORY *>(base + dir.VirtualAddress);
+    const auto *exports =
+        reinterpret_cast<const IMAGE_EXPORT_DIRECTORY *>(base + dir.VirtualAddress);
     const auto *names = reinterpret_cast<const DWORD *>(base + exports->AddressOfNames);
     const auto *ordinals = reinterpret_cast<const WORD *>(base + exports->AddressOfNameOrdinals);
     const auto *functions = reinterpret_cast<const DWORD *>(base + exports->AddressOfFunctions);

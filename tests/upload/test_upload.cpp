@@ -3,6 +3,7 @@
 
 #include "journal/journalpage.h"
 #include "tests/journal/transferrig.h"
+#include "upload/imagesize.h"
 #include "upload/imageupload.h"
 #include "upload/uploadpage.h"
 

@@ -19,4 +19,8 @@ if [ ! -f "$build/CMakeCache.txt" ]; then
     -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw64-toolchain.cmake" \
     -DQT6_MINGW64_PREFIX="$sdk/qt6-mingw64"
 fi
+# VESTAN_WERROR=ON (CI): warnings are errors; unset, the folder keeps its choice.
+if [ -n "${VESTAN_WERROR:-}" ]; then
+  cmake -S "$top" -B "$build" -DVESTAN_WERROR="$VESTAN_WERROR"
+fi
 cmake --build "$build" -j2 ${1:+--target "$@"}

@@ -8,7 +8,7 @@
 //   VESTAN_LINE_DUMP     trvsim's --dump folder
 //   VESTAN_LINE_LIBRARY  the trvCLNK.dll to bind, with its trvCLNK.ini beside it
 
-#include "link/linkloader.h"
+#include "session/linkloader.h"
 #include "tests/e2e/windowrig.h"
 
 #include <QComboBox>

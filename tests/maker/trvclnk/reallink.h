@@ -1,6 +1,6 @@
 #pragma once
 
-#include "link/linkapi.h"
+#include "session/linkapi.h"
 #include "tests/tools/trvsim/process/simprocess.h"
 
 #include <QByteArray>

@@ -358,8 +358,8 @@ TEST(ModemDialer, OnlyWhatAModemDialsIsDialled)
     EXPECT_EQ(ModemDialer::dialString(" 8,(495) 123-45-67 "), QByteArray("8,(495) 123-45-67"));
     // Line ends and ';' would turn the rest into commands; letters and
     // Cyrillic (or '?' for what code page 1251 lacks) would dial as something else.
-    for (const char *number : {"123\rATZ", "123\n", "123;", "\xC0\xC1", "? 8-495-123", "8\t495",
-                               "ATH0", "123A"})
+    for (const char *number :
+         {"123\rATZ", "123\n", "123;", "\xC0\xC1", "? 8-495-123", "8\t495", "ATH0", "123A"})
         EXPECT_FALSE(ModemDialer::isDialable(number)) << number;
 }
 

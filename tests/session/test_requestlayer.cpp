@@ -1,5 +1,5 @@
-#include "link/requestlayer.h"
 #include "platform/codepage.h"
+#include "session/requestlayer.h"
 #include "tests/support/fakelink.h"
 #include "tests/support/scriptedhost.h"
 
@@ -18,7 +18,8 @@ QByteArray hex(const char *text)
 
 QByteArray bytes(const ReplyData &reply)
 {
-    return QByteArray(reinterpret_cast<const char *>(reply.data.data()), qsizetype(reply.data.size()));
+    return QByteArray(reinterpret_cast<const char *>(reply.data.data()),
+                      qsizetype(reply.data.size()));
 }
 
 class RequestLayerTest : public ::testing::Test
@@ -114,8 +115,7 @@ TEST_F(RequestLayerTest, QueryWithArgumentSendsIt)
     link_.objects[ObjRecordSearch] = QByteArray(11, 'r');
     ReplyData reply;
     ASSERT_EQ(layer_.RequestQuery(ObjRecordSearch, 11,
-                                  reinterpret_cast<const uint8_t *>(key.constData()), reply, 1,
-                                  ""),
+                                  reinterpret_cast<const uint8_t *>(key.constData()), reply, 1, ""),
               0);
     ASSERT_EQ(link_.requests[0].size(), 17);
     EXPECT_EQ(link_.requests[0], hex("2102FF0A0B00") + key);
@@ -186,8 +186,7 @@ TEST_F(RequestLayerTest, RequestsThatDoNotFitAreRefusedBeforeTheLibrary)
     QByteArray big(2000, 'x');
     const auto *bytes = reinterpret_cast<const uint8_t *>(big.constData());
     ReplyData reply;
-    EXPECT_EQ(layer_.RequestQuery(ObjRecordSearch, 1066, bytes, reply, 0, ""),
-              kErrRequestTooLong);
+    EXPECT_EQ(layer_.RequestQuery(ObjRecordSearch, 1066, bytes, reply, 0, ""), kErrRequestTooLong);
     EXPECT_EQ(layer_.RequestWrite(ObjDateTime, bytes, 1066, 0, ""), kErrRequestTooLong);
     EXPECT_EQ(layer_.RequestWrite(ObjDateTime, nullptr, 4, 0, ""), kErrRequestTooLong);
     EXPECT_TRUE(link_.callsNamed("_trvCL_fRequest").empty());

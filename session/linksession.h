@@ -3,9 +3,6 @@
 #include <QString>
 #include <cstdint>
 
-class QLabel;
-class QWidget;
-
 namespace vestan {
 
 inline constexpr int kPhoneCapacity = 48;
@@ -21,17 +18,6 @@ struct LinkSession
     QString lastJournalFile;
     uint32_t lastHeaderSize = 0;
     uint32_t lastDataSize = 0;
-};
-
-// The journal page's controls that RefreshLinkStatus drives.
-struct JournalStatusControls
-{
-    QLabel *file = nullptr;     // StTLJurIFile
-    QLabel *sizes = nullptr;    // StTLJurISize
-    QWidget *jurLink = nullptr; // SBtnJurLink
-    QWidget *headOnly = nullptr; // ChcBoxJurHeadOnly
-    QWidget *jurLoad = nullptr; // SBtnJurLoad
-    QWidget *jurFile = nullptr; // CBoxJurFile
 };
 
 // Brings the link tool bar and the journal status line up to date. The tool

@@ -31,4 +31,12 @@ struct SettingsValues
 
 SettingsValues readSettingsValues(const QString &path);
 
+// The program's path with its extension replaced by ".ini" (".ini" appended
+// when it has none).
+QString settingsFileName(const QString &programPath);
+// Where the settings are read and written: that file when it is there or the
+// program's folder takes it, else the file of that name in the user's
+// settings folder (an installed program).
+QString settingsFilePath(const QString &programPath);
+
 } // namespace vestan

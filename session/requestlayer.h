@@ -1,8 +1,8 @@
 #pragma once
 
-#include "link/linkapi.h"
-#include "link/linkchannel.h"
 #include "platform/host.h"
+#include "session/linkapi.h"
+#include "session/linkchannel.h"
 
 #include <QString>
 #include <cstdint>

@@ -41,11 +41,8 @@ struct LinkApi
     TrvAboutFn _trv_about = nullptr;
 };
 
-// Library file name searched for at start-up.
-#ifdef _WIN32
-inline constexpr const char *kLinkLibraryName = "trvCLNK.dll";
-#else
-inline constexpr const char *kLinkLibraryName = "trvCLNK.so";
-#endif
+// Library file name searched for at start-up (linklibraryname.cpp and its
+// Windows twin).
+extern const char kLinkLibraryName[];
 
 } // namespace vestan

@@ -2,7 +2,7 @@
 
 #include "platform/claimedfile.h"
 #include "platform/host.h"
-#include "platform/programpaths.h"
+#include "session/programpaths.h"
 
 #include <QString>
 #include <cstdint>

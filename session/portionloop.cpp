@@ -1,10 +1,10 @@
-#include "journal/portionloop.h"
+#include "session/portionloop.h"
 
 #include <algorithm>
 
 namespace vestan {
 
-PortionResult readPortions(ProgramState &state, uint16_t objectCode, uint32_t size,
+PortionResult readPortions(Session &state, uint16_t objectCode, uint32_t size,
                            const QString &operationName, const PortionHooks &hooks, uint32_t from)
 {
     // A portion never outgrows the receive buffer, and never is empty (an

@@ -1,8 +1,12 @@
-#include "app/settingsvalues.h"
+#include "session/settingsvalues.h"
 
-#include "link/linksession.h"
 #include "platform/inifile.h"
 #include "platform/numbers.h"
+#include "platform/settingslocation.h"
+#include "session/linksession.h"
+
+#include <QDir>
+#include <QFileInfo>
 
 namespace vestan {
 namespace {
@@ -59,6 +63,21 @@ SettingsValues readSettingsValues(const QString &path)
             v.recentFiles.append(name);
     }
     return v;
+}
+
+QString settingsFileName(const QString &programPath)
+{
+    const QFileInfo info(programPath);
+    const QString name = info.fileName();
+    const qsizetype dot = name.lastIndexOf(u'.');
+    // A leading dot marks a hidden file, not an extension.
+    const QString base = dot > 0 ? name.left(dot) : name;
+    return QDir::cleanPath(info.absolutePath() + u'/' + base + QStringLiteral(".ini"));
+}
+
+QString settingsFilePath(const QString &programPath)
+{
+    return settingsLocation(settingsFileName(programPath));
 }
 
 } // namespace vestan

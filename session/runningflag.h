@@ -1,7 +1,7 @@
 #pragma once
 
-#include "link/linkchannel.h"
-#include "link/linksession.h"
+#include "session/linkchannel.h"
+#include "session/linksession.h"
 
 namespace vestan {
 

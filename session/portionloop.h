@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/programstate.h"
+#include "session/session.h"
 
 #include <QString>
 #include <cstdint>
@@ -36,7 +36,7 @@ inline constexpr uint16_t kMaxPortion = kLinkBufferSize - 10;
 // ends before the next portion once `running` is cleared. A stop is not turned
 // into an error here: callers decide. `from` is where the first portion
 // starts (the rest of an object read before).
-PortionResult readPortions(ProgramState &state, uint16_t objectCode, uint32_t size,
+PortionResult readPortions(Session &state, uint16_t objectCode, uint32_t size,
                            const QString &operationName, const PortionHooks &hooks,
                            uint32_t from = 0);
 

@@ -1,6 +1,7 @@
-#include "journal/copyormove.h"
+#include "session/copyormove.h"
 
-#include "app/programstate.h"
+#include "session/session.h"
+#include "session/transferquestions.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -38,7 +39,8 @@ bool copyReplacing(const QString &source, const QString &target)
 
 } // namespace
 
-bool CopyOrMoveFile(ProgramState &state, int mode, const QString &source, const QString &target)
+bool CopyOrMoveFile(Session &state, int mode, const QString &source, const QString &target,
+                    TransferQuestions &questions)
 {
     Host &host = state.host;
     const QString caption = state.paths.programFileName;
@@ -49,11 +51,11 @@ bool CopyOrMoveFile(ProgramState &state, int mode, const QString &source, const 
     }
     const QFileInfo existing(target);
     if (existing.exists() || existing.isSymLink()) {
-        const int answer = host.messageBox(
+        const Question question{
             caption,
             QString::asprintf("Заменить существующий файл?\n\"%s\"", qUtf8Printable(target)),
-            kMbIconExclamation | kMbYesNo);
-        if (answer != kIdYes)
+            kMbIconExclamation | kMbYesNo};
+        if (!questions.replace(question, target))
             return false;
     }
     // A move never replaces a file that exists.

@@ -12,4 +12,7 @@ struct ProgramPaths
     QString programFileName; // without its directory
 };
 
+// The paths of the program at programPath, in the system's own separators.
+ProgramPaths programPathsOf(const QString &programPath);
+
 } // namespace vestan

@@ -1,4 +1,4 @@
-#include "journal/tempfile.h"
+#include "session/tempfile.h"
 
 #include <QDir>
 #include <QFileInfo>

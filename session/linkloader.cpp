@@ -1,8 +1,7 @@
-#include "link/linkloader.h"
+#include "session/linkloader.h"
 
-#include "app/programstate.h"
-#include "journal/tempfile.h"
 #include "platform/host.h"
+#include "session/session.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,11 +10,7 @@
 namespace vestan {
 namespace {
 
-#ifdef _WIN32
-const QString kSeparator = QStringLiteral("\\");
-#else
-const QString kSeparator = QStringLiteral("/");
-#endif
+const QString kSeparator = QString(QDir::separator());
 
 // The program's directory with a trailing separator.
 QString programDirectory(const QString &programPath)
@@ -138,11 +133,21 @@ int32_t LoadAndBindLibrary(Host &host, const QString &name, dynlib::Handle &hand
     return code;
 }
 
-int32_t LoadLinkLibrary(ProgramState &state)
+int32_t LoadLinkLibrary(Session &state)
 {
     const LinkEntryPointTable table = makeLinkEntryPointTable(state.api);
     return LoadAndBindLibrary(state.host, state.linkLibraryName, state.libraryHandle, table.data(),
                               1);
+}
+
+int32_t StartLinkLibrary(Session &state, const std::function<int32_t(Session &)> &bind)
+{
+    if (const int32_t bound = bind(state); bound != 0)
+        return bound;
+    state.libraryBound = 1;
+    state.api._trvCL_fInit();
+    state.channel.baudRate = state.api._trvCL_fParamBaud(state.channel.portIndex);
+    return 0;
 }
 
 } // namespace vestan

@@ -1,17 +1,18 @@
 #pragma once
 
-#include "link/linkapi.h"
 #include "platform/dynlib.h"
+#include "session/linkapi.h"
 
 #include <QString>
 #include <QStringList>
 #include <array>
 #include <cstdint>
+#include <functional>
 
 namespace vestan {
 
 class Host;
-struct ProgramState;
+struct Session;
 
 // One entry of an entry-point table: a name and the place that receives its
 // address. A table ends with a mark whose name and place are both empty.
@@ -62,6 +63,12 @@ int32_t LoadAndBindLibrary(Host &host, const QString &name, dynlib::Handle &hand
 
 // Finds, loads and binds state.linkLibraryName into state.api; 0 or a code
 // already shown to the user.
-int32_t LoadLinkLibrary(ProgramState &state);
+int32_t LoadLinkLibrary(Session &state);
+
+// The start-up of the window and the command line alike: binds the library
+// (with `bind`, LoadLinkLibrary unless a test gives its own), starts it and
+// reads the port's speed. 0, or the binding's code already shown.
+int32_t StartLinkLibrary(Session &state,
+                         const std::function<int32_t(Session &)> &bind = LoadLinkLibrary);
 
 } // namespace vestan

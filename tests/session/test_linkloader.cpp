@@ -1,5 +1,5 @@
-#include "app/programstate.h"
-#include "link/linkloader.h"
+#include "session/linkloader.h"
+#include "session/session.h"
 #include "tests/support/scriptedhost.h"
 #include "tests/support/testsystem.h"
 
@@ -274,7 +274,8 @@ TEST_F(LinkLoader, BareNameIsTriedLast)
 {
     // trvtest_bare.so lies only on the test program's run path.
     ASSERT_EQ(load("trvtest_bare" + kSuffix), 0);
-    EXPECT_EQ(loadedFrom(), QFileInfo(kLibsDir + "/onpath/trvtest_bare" + kSuffix).canonicalFilePath());
+    EXPECT_EQ(loadedFrom(),
+              QFileInfo(kLibsDir + "/onpath/trvtest_bare" + kSuffix).canonicalFilePath());
     EXPECT_EQ(api_._trvCL_fParamBaud(0), 1007u);
 
     // A copy under TRV_DIR comes before the platform's own search.
@@ -381,7 +382,7 @@ TEST_F(LinkLoader, StalePlacesAfterAMissingNameAreEmptied)
 TEST_F(LinkLoader, LoadLinkLibraryBindsTheProgramsTable)
 {
     const QString path = place("app/bin");
-    ProgramState state(host_);
+    Session state(host_);
     state.linkLibraryName = kName;
     ASSERT_EQ(LoadLinkLibrary(state), 0);
     EXPECT_NE(state.libraryHandle, nullptr);
@@ -391,7 +392,7 @@ TEST_F(LinkLoader, LoadLinkLibraryBindsTheProgramsTable)
 
 TEST_F(LinkLoader, LoadLinkLibraryReportsAMissingLibrary)
 {
-    ProgramState state(host_);
+    Session state(host_);
     state.linkLibraryName = "trvtest_none" + kSuffix;
     EXPECT_EQ(LoadLinkLibrary(state), kLibraryNotFound);
     EXPECT_EQ(state.libraryHandle, nullptr);

@@ -1,4 +1,4 @@
-#include "link/requestlayer.h"
+#include "session/requestlayer.h"
 
 #include "platform/codepage.h"
 

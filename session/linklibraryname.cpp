@@ -1,0 +1,7 @@
+#include "session/linkapi.h"
+
+namespace vestan {
+
+const char kLinkLibraryName[] = "trvCLNK.so";
+
+} // namespace vestan
