@@ -6,6 +6,7 @@
 #include "platform/guarded.h"
 #include "platform/inifile.h"
 #include "platform/settingslocation.h"
+#include "platform/storablename.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -95,11 +96,14 @@ void Settings::SaveSettings()
              QString::asprintf("\"%s\"", qUtf8Printable(session.phoneNumber)));
 
     int i = 0;
-    for (; i < state_.recentFiles.recentCount(); ++i) {
-        const QString name = state_.recentFiles.item(i);
+    for (int r = 0; r < state_.recentFiles.recentCount(); ++r) {
+        const QString name = state_.recentFiles.item(r);
         if (name.isEmpty())
             break;
-        writeKey(ini, settingsFileKey(i), name);
+        // A name the file cannot carry is left out rather than stored broken.
+        const QString stored = storableFileName(name);
+        if (!stored.isEmpty())
+            writeKey(ini, settingsFileKey(i++), stored);
     }
     for (; i < kSettingsFileKeys; ++i)
         writeKey(ini, settingsFileKey(i), QString());

@@ -1,5 +1,7 @@
 #include "cli/clihost.h"
 
+#include "platform/terminal.h"
+
 #include <QCoreApplication>
 #include <QThread>
 #include <cstdio>
@@ -14,13 +16,16 @@ CliHost::CliHost()
 int CliHost::messageBox(const QString &caption, const QString &text, int style)
 {
     const int buttons = style & 0x0F;
-    if (!quiet) {
+    const bool question = buttons == kMbYesNo || buttons == kMbYesNoCancel;
+    // A question answered Yes beforehand (--force) is what the user asked
+    // for: printing it would look like a question left open.
+    if (!quiet && !(question && questionAnswer == kIdYes)) {
         endProgressLine();
         QString line = text;
         line.replace(u'\n', u' ');
-        std::fprintf(stderr, "%s: %s\n", qUtf8Printable(caption), qUtf8Printable(line));
+        writeText(stderr, caption + QStringLiteral(": ") + line + u'\n');
     }
-    if (buttons == kMbYesNo || buttons == kMbYesNoCancel)
+    if (question)
         return questionAnswer;
     return kIdOk;
 }
@@ -50,14 +55,14 @@ QString CliHost::programPath() const
 void CliHost::endProgressLine()
 {
     if (progressShown)
-        std::fputc('\n', stderr);
+        writeText(stderr, QStringLiteral("\n"));
     progressShown = false;
 }
 
 void CliHost::showError(const QString &text)
 {
     endProgressLine();
-    std::fprintf(stderr, "%s\n", qUtf8Printable(text));
+    writeText(stderr, text + u'\n');
 }
 
 } // namespace vestan

@@ -7,6 +7,7 @@
 #include "platform/terminal.h"
 
 #include <QCryptographicHash>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -44,7 +45,7 @@ QString sha256Of(const QString &path)
 
 void say(const QString &file, const QString &text)
 {
-    std::fprintf(stderr, "%s: %s\n", qUtf8Printable(file), qUtf8Printable(text));
+    writeText(stderr, QDir::toNativeSeparators(file) + QStringLiteral(": ") + text + u'\n');
 }
 
 } // namespace
@@ -103,9 +104,9 @@ void CliDownload::progress(int net, uint64_t done, uint64_t total, uint64_t fetc
 {
     const double seconds = (host_.tickCount() - startTick_) / 1000.0;
     const double rate = seconds > 0 ? fetched / seconds : 0;
-    std::fprintf(stderr, "\r%d: %llu / %llu bytes, %.0f B/s, %.0f s left   ", net,
-                 (unsigned long long)done, (unsigned long long)total, rate,
-                 rate > 0 ? (total - done) / rate : 0.0);
+    writeText(stderr, QString::asprintf("\r%d: %llu / %llu bytes, %.0f B/s, %.0f s left   ", net,
+                                        (unsigned long long)done, (unsigned long long)total, rate,
+                                        rate > 0 ? (total - done) / rate : 0.0));
     host_.progressShown = true;
 }
 

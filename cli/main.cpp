@@ -50,8 +50,7 @@ void readWindowSettings(CliOptions &o)
 
 void print(const QString &text)
 {
-    std::fprintf(stdout, "%s\n", qUtf8Printable(text));
-    std::fflush(stdout);
+    writeText(stdout, text + u'\n');
 }
 
 class Cli
@@ -110,8 +109,9 @@ private:
         s_.channel.baudRate = s_.api._trvCL_fParamBaud(port);
         if (result >= 0 && s_.channel.isOpen)
             return true;
-        std::fprintf(stderr, "COM%d: %s\n", port + 1,
-                     qUtf8Printable(fromCp1251(s_.api._trvCL_fErr2str(result))));
+        writeText(stderr, QStringLiteral("COM%1: %2\n")
+                              .arg(port + 1)
+                              .arg(fromCp1251(s_.api._trvCL_fErr2str(result))));
         return false;
     }
 
@@ -121,12 +121,18 @@ private:
     {
         s_.requests.setAttempts(1);
         host_.quiet = true;
+        // The number being asked stands on the terminal until the next one
+        // or a result takes its place.
         const bool terminal = isTerminal(stderr);
+        const auto clearNumber = [&] {
+            if (terminal)
+                writeText(stderr, QStringLiteral("\r    \r"));
+        };
         for (const int net : o_.nets) {
             if (interrupted)
                 break;
             if (terminal)
-                std::fprintf(stderr, "\r%d ", net);
+                writeText(stderr, QStringLiteral("\r%1 ").arg(net));
             s_.channel.netNumber = uint8_t(net);
             s_.channel.running = 1;
             uint32_t size = 0;
@@ -142,11 +148,12 @@ private:
             if (o_.json)
                 results_.append(QJsonObject{{QStringLiteral("net"), net},
                                             {QStringLiteral("handler"), sink.handler}});
-            else
+            else {
+                clearNumber();
                 print(QStringLiteral("%1: %2").arg(net).arg(sink.handler));
+            }
         }
-        if (terminal)
-            std::fprintf(stderr, "\r    \r");
+        clearNumber();
         s_.channel.running = 0;
         return 0;
     }
@@ -252,11 +259,14 @@ private:
         return true;
     }
 
+    // Shown as the system writes paths (backslashes on Windows), in every
+    // message and result that names it.
     QString target(int net) const
     {
-        return QFileInfo(
-                   o_.outputFor(net, host_.localTime().toString(QStringLiteral("yyyyMMdd-HHmmss"))))
-            .absoluteFilePath();
+        return QDir::toNativeSeparators(
+            QFileInfo(
+                o_.outputFor(net, host_.localTime().toString(QStringLiteral("yyyyMMdd-HHmmss"))))
+                .absoluteFilePath());
     }
 
     bool store(int net, const QList<DownloadPiece> &pieces, bool resumable, QJsonObject &r,
@@ -268,8 +278,8 @@ private:
         download.resume = o_.resume;
         const QString file = target(net);
         // Named without the date, so that a later run finds it to continue.
-        const QString part =
-            CliDownload::partialName(QFileInfo(o_.outputFor(net, QString())).absoluteFilePath());
+        const QString part = CliDownload::partialName(
+            QDir::toNativeSeparators(QFileInfo(o_.outputFor(net, QString())).absoluteFilePath()));
         const DownloadOutcome outcome = download.run(net, file, part, pieces);
         keptInTemporaryFile_ = outcome.keptInTemporaryFile;
         if (!outcome.partial.isEmpty())
@@ -319,7 +329,8 @@ private:
         const bool confirmed = confirmFlashSize(s_, imageSize);
         host_.questionAnswer = kIdNo;
         if (!confirmed) {
-            std::fprintf(stderr, "%d: --size standard or --size reported reads it\n", net);
+            writeText(stderr,
+                      QStringLiteral("%1: --size standard or --size reported reads it\n").arg(net));
             return false;
         }
         return store(net, {{ObjFlash, imageSize, QStringLiteral("Чтение FLASH")}}, false, r, lines,
@@ -356,7 +367,8 @@ int main(int argc, char **argv)
     }
     const QString mistake = parseArguments(args, options);
     if (!mistake.isEmpty()) {
-        std::fprintf(stderr, "vestan-cli: %s\n%s", qUtf8Printable(mistake), kCliUsage);
+        writeText(stderr,
+                  QStringLiteral("vestan-cli: ") + mistake + u'\n' + QString::fromUtf8(kCliUsage));
         return kExitUsage;
     }
     std::signal(SIGINT, onInterrupt);

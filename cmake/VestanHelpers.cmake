@@ -152,3 +152,50 @@ function(vestan_fuzz_target name)
                 ${CMAKE_CURRENT_BINARY_DIR}/corpus ${CMAKE_CURRENT_SOURCE_DIR}/seeds)
     set_tests_properties(${name}_smoke PROPERTIES TIMEOUT 120)
 endfunction()
+
+# vestan_windows_resources(TARGET DESCRIPTION [ICON svg]): the version
+# information of a Windows program from the project's version, its
+# application manifest (per-monitor DPI awareness, common controls 6, Windows
+# 10 and 11, long paths) and, given an SVG, its icon rendered at the sizes
+# Windows asks for. Nothing elsewhere.
+function(vestan_windows_resources target description)
+    if(NOT WIN32)
+        return()
+    endif()
+    cmake_parse_arguments(ARG "" "ICON" "" ${ARGN})
+    set(dir ${CMAKE_CURRENT_BINARY_DIR}/${target}_resources)
+    set(VESTAN_RC_NAME ${target})
+    set(VESTAN_RC_DESCRIPTION "${description}")
+    string(REPLACE "." ";" numbers "${PROJECT_VERSION}")
+    list(LENGTH numbers n)
+    while(n LESS 4)
+        list(APPEND numbers 0)
+        math(EXPR n "${n} + 1")
+    endwhile()
+    list(JOIN numbers "," VESTAN_RC_VERSION)
+    list(JOIN numbers "." VESTAN_RC_DOTTED)
+    set(VESTAN_RC_MANIFEST ${dir}/${target}.manifest)
+    configure_file(${PROJECT_SOURCE_DIR}/cmake/windows/program.manifest.in ${VESTAN_RC_MANIFEST} @ONLY)
+    set(depends ${VESTAN_RC_MANIFEST})
+    set(VESTAN_RC_ICON "")
+    if(ARG_ICON)
+        find_program(VESTAN_RSVG_CONVERT rsvg-convert REQUIRED)
+        find_program(VESTAN_ICOTOOL icotool REQUIRED)
+        set(small)
+        foreach(size 16 20 24 32 40 48 64)
+            list(APPEND small ${dir}/icon-${size}.png)
+        endforeach()
+        set(ico ${dir}/${target}.ico)
+        add_custom_command(OUTPUT ${ico}
+            COMMAND ${CMAKE_COMMAND} -E make_directory ${dir}
+            COMMAND ${CMAKE_COMMAND} -DSVG=${ARG_ICON} -DDIR=${dir} -DRSVG=${VESTAN_RSVG_CONVERT}
+                -P ${PROJECT_SOURCE_DIR}/cmake/windows/iconsizes.cmake
+            COMMAND ${VESTAN_ICOTOOL} -c -o ${ico} ${small} -r ${dir}/icon-256.png
+            DEPENDS ${ARG_ICON} ${PROJECT_SOURCE_DIR}/cmake/windows/iconsizes.cmake VERBATIM)
+        set(VESTAN_RC_ICON "IDI_ICON1 ICON \"${ico}\"")
+        list(APPEND depends ${ico})
+    endif()
+    configure_file(${PROJECT_SOURCE_DIR}/cmake/windows/program.rc.in ${dir}/${target}.rc @ONLY)
+    set_source_files_properties(${dir}/${target}.rc PROPERTIES OBJECT_DEPENDS "${depends}")
+    target_sources(${target} PRIVATE ${dir}/${target}.rc)
+endfunction()

@@ -1,5 +1,7 @@
 #include "platform/qthost.h"
 
+#include "platform/userfolder.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
@@ -9,7 +11,7 @@
 
 namespace vestan {
 
-QtHost::QtHost()
+QtHost::QtHost() : lastDirectory_{userDocumentsFolder(), userDocumentsFolder()}
 {
     clock_.start();
 }

@@ -24,7 +24,8 @@ public:
 
 private:
     QElapsedTimer clock_;
-    // A dialog opened without a preset shows what it showed last time.
+    // A dialog opened without a preset shows where the user last chose a
+    // file, before that the user's documents.
     QString lastDirectory_[2];
     QString lastFileName_[2];
 };

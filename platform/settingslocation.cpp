@@ -1,7 +1,9 @@
 #include "platform/settingslocation.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 #include <QTemporaryFile>
 
 namespace vestan {
@@ -15,6 +17,24 @@ bool takesNewFiles(const QString &folder)
     return probe.open();
 }
 
+// Opened for writing without changing it: rights the permission bits do not
+// show (access lists, a read-only attribute) answer too.
+bool takesWrites(const QString &file)
+{
+    QFile f(file);
+    return f.open(QIODevice::ReadWrite);
+}
+
+// The bytes only: a copy would keep the rights that made the file unwritable.
+void copyContents(const QString &from, const QString &to)
+{
+    QFile in(from);
+    QSaveFile out(to);
+    if (in.open(QIODevice::ReadOnly) && out.open(QIODevice::WriteOnly) &&
+        out.write(in.readAll()) == in.size())
+        out.commit();
+}
+
 } // namespace
 
 QString settingsLocation(const QString &beside)
@@ -22,14 +42,23 @@ QString settingsLocation(const QString &beside)
     const QFileInfo file(beside);
     // Root started an installed program ("sudo vestan" for a port it may not
     // open): a file it left in /usr/bin would stand in every user's way.
-    const bool portable = !isSystemFolder(file.absolutePath()) &&
-                          (file.exists() || takesNewFiles(file.absolutePath()));
+    // Something other than a file in its place is kept: the write then
+    // fails with the path rather than going elsewhere unseen.
+    const bool portable =
+        !isSystemFolder(file.absolutePath()) &&
+        (file.isFile() ? takesWrites(beside) : file.exists() || takesNewFiles(file.absolutePath()));
     if (portable)
         return beside;
     const QString folder = userSettingsFolder();
     if (folder.isEmpty())
         return beside;
-    return QDir::cleanPath(folder + u'/' + file.fileName());
+    const QString own = QDir::cleanPath(folder + u'/' + file.fileName());
+    // A file beside the program that cannot be written (left by a run as
+    // administrator, or shipped) gives the starting values, once: changes
+    // go to the user's own file from then on instead of being lost.
+    if (file.exists() && !QFileInfo::exists(own) && prepareSettingsFolder(own))
+        copyContents(beside, own);
+    return own;
 }
 
 bool prepareSettingsFolder(const QString &path)

@@ -16,10 +16,11 @@ QString userSettingsFolder();
 bool isSystemFolder(const QString &folder);
 
 // Where a settings file lives. `beside` is its place beside the program (or
-// the link library): kept when the file is there or the folder takes a new
-// file, as a copy run from a folder of its own does. An installed program's
-// folder takes nothing (or is a system folder), so its file of the same name
-// lives in userSettingsFolder() instead.
+// the link library): kept when the file there may be written or the folder
+// takes a new file, as a copy run from a folder of its own does. An installed
+// program's folder takes nothing (or is a system folder), so its file of the
+// same name lives in userSettingsFolder() instead; a file beside that cannot
+// be written is copied there first, as the user's starting values.
 QString settingsLocation(const QString &beside);
 
 // Makes the user's settings folder before the first write of a file in it;

@@ -1,20 +1,18 @@
 #include "platform/terminal.h"
 
-#ifdef _WIN32
-#include <io.h>
-#else
 #include <unistd.h>
-#endif
 
 namespace vestan {
 
 bool isTerminal(std::FILE *stream)
 {
-#ifdef _WIN32
-    return _isatty(_fileno(stream)) != 0;
-#else
     return ::isatty(fileno(stream)) != 0;
-#endif
+}
+
+void writeText(std::FILE *stream, const QString &text)
+{
+    std::fputs(text.toUtf8().constData(), stream);
+    std::fflush(stream);
 }
 
 } // namespace vestan

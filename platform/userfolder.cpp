@@ -1,3 +1,4 @@
+#include "platform/userfolder.h"
 #include "platform/settingslocation.h"
 
 #include <QDir>
@@ -11,6 +12,11 @@ QString userSettingsFolder()
     // $XDG_CONFIG_HOME, or ~/.config when it is not set.
     const QString base = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
     return base.isEmpty() ? QString() : base + QStringLiteral("/vestan");
+}
+
+QString userDocumentsFolder()
+{
+    return QDir::homePath();
 }
 
 bool isSystemFolder(const QString &folder)

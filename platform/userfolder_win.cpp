@@ -1,6 +1,8 @@
 #include "platform/settingslocation.h"
+#include "platform/userfolder.h"
 
 #include <QDir>
+#include <QStandardPaths>
 
 namespace vestan {
 
@@ -9,6 +11,12 @@ QString userSettingsFolder()
     const QString base = qEnvironmentVariable("APPDATA");
     return base.isEmpty() ? QString()
                           : QDir::fromNativeSeparators(base) + QStringLiteral("/Vestan");
+}
+
+QString userDocumentsFolder()
+{
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return documents.isEmpty() ? QDir::homePath() : documents;
 }
 
 bool isSystemFolder(const QString &)

@@ -173,9 +173,11 @@ void DeviceDialog::describe()
 {
     const QString path = chosenDevice();
     QString text;
+    bool listed = false; // the system's list may give a port no description
     for (const DeviceEntry &entry : devices_) {
         if (entry.path != path)
             continue;
+        listed = true;
         QStringList parts;
         for (const QString &part : {entry.description, entry.usbIds})
             if (!part.isEmpty())
@@ -184,9 +186,9 @@ void DeviceDialog::describe()
         if (!entry.mayOpen)
             text += (text.isEmpty() ? QString() : QStringLiteral(" ")) + kNoRights;
     }
-    if (text.isEmpty())
+    if (!listed && text.isEmpty())
         text = describeNetworkPort(path);
-    if (text.isEmpty() && !path.isEmpty())
+    if (!listed && text.isEmpty() && !path.isEmpty())
         text = QStringLiteral("(введено вручную)");
     description_->setText(text);
 }

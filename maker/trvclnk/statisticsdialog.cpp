@@ -37,7 +37,9 @@ StatisticsDialog::StatisticsDialog(int port, const LinkStatistics &stats, bool o
     table->resizeColumnsToContents();
     table->horizontalHeader()->setStretchLastSection(true);
     table->setMinimumWidth(table->columnWidth(0) + 140);
-    table->setMinimumHeight(table->rowHeight(0) * int(lines.size() + 1));
+    // Every row while the dialog still fits a 1366 x 768 screen at 150 %
+    // scaling (about 440 pixels before scaling); the rest scrolls.
+    table->setMinimumHeight(table->rowHeight(0) * int(qMin(lines.size(), 10) + 1));
 
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);

@@ -350,5 +350,48 @@ TEST_F(SettingsTest, AProgramInAReadOnlyFolderKeepsItsSettingsInTheUsersFolder)
               home + "/.config/vestan/vestan.ini");
 }
 
+// A file left beside the program by a run as administrator: its values
+// start the user's own file, which takes every later change.
+TEST_F(SettingsTest, AnUnwritableFileBesideTheProgramGivesOnlyTheStartingValues)
+{
+    VESTAN_NEEDS_LINUX_FILES();
+    putKey("IdNet=55");
+    ASSERT_TRUE(test::setFileMode(iniPath(), 0444));
+    ASSERT_TRUE(test::setFileMode(dir.path(), 0755));
+    ASSERT_TRUE(QDir().mkpath(dir.filePath("home")) &&
+                test::setFileMode(dir.filePath("home"), 0777));
+    const auto user = userFolder(dir.filePath("home"));
+    const int seen = test::asPlainUser([this] {
+        settings.LoadSettings();
+        const int first = state.channel.netNumber;
+        state.channel.netNumber = 77;
+        settings.SaveSettings();
+        settings.LoadSettings(); // the next start
+        return first == 55 && state.channel.netNumber == 77 ? 0 : 1;
+    });
+    EXPECT_EQ(seen, 0);
+    EXPECT_EQ(ini(), "[VestanApp]\nIdNet=55\n");
+}
+
+// A name outside code page 1251 comes back from the settings file (code
+// page 1251 on Windows) as one that opens the same file, never with "?".
+TEST_F(SettingsTest, ARecentFileOutsideTheCodePageStillOpensAfterARestart)
+{
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("Zürich Ω")));
+    const QString name = QDir::toNativeSeparators(dir.filePath(QStringLiteral("Zürich Ω/jü.dat")));
+    QFile file(name);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("journal") == 7);
+    file.close();
+    settings.LoadSettings();
+    state.recentFiles.AddRecentFile(name);
+    settings.SaveSettings();
+    settings.LoadSettings();
+    const QString back = state.recentFiles.newest();
+    EXPECT_FALSE(back.contains(u'?')) << qPrintable(back);
+    QFile again(back);
+    ASSERT_TRUE(again.open(QIODevice::ReadOnly)) << qPrintable(back);
+    EXPECT_EQ(again.readAll(), "journal");
+}
+
 } // namespace
 } // namespace vestan

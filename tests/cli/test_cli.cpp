@@ -114,6 +114,7 @@ TEST(Cli, JournalsOfThreeControllersThroughTheLineMatchTheirDumps)
     EXPECT_EQ(QFileInfo(j7.fileName()).size(), 4);
     const CliRun forced = runCli(rig, QStringList(args) << QStringLiteral("--force"));
     EXPECT_EQ(forced.exitCode, 0) << forced.err.constData();
+    EXPECT_FALSE(forced.err.contains("Заменить")) << forced.err.constData();
     EXPECT_EQ(compareFiles(j7.fileName(), rig.dumpFile(QStringLiteral("7/journal.dat"))),
               QString());
 }
@@ -248,7 +249,7 @@ struct TerminalRun
         if (master >= 0)
             ::close(master);
     }
-    bool start(const LineRig &rig, const QStringList &arguments)
+    bool start(const LineRig &rig, const QStringList &arguments, bool outputToo = false)
     {
         int slave = -1;
         if (::openpty(&master, &slave, nullptr, nullptr, nullptr) != 0)
@@ -270,7 +271,7 @@ struct TerminalRun
             ::setenv("TMPDIR", dir.constData(), 1);
             ::dup2(slave, STDERR_FILENO);
             const int null = ::open("/dev/null", O_RDWR);
-            ::dup2(null, STDOUT_FILENO);
+            ::dup2(outputToo ? slave : null, STDOUT_FILENO);
             ::dup2(null, STDIN_FILENO);
             if (::chdir(dir.constData()) == 0)
                 ::execv(argv[0], argv.data());
@@ -304,6 +305,39 @@ struct TerminalRun
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
 };
+
+// The lines a terminal shows: a carriage return writes over the line.
+QStringList shownLines(const QByteArray &bytes)
+{
+    QStringList lines{QString()};
+    qsizetype column = 0;
+    for (const QChar c : QString::fromUtf8(bytes)) {
+        if (c == u'\r') {
+            column = 0;
+        } else if (c == u'\n') {
+            lines.append(QString());
+            column = 0;
+        } else {
+            lines.last() = lines.last().left(column) + c + lines.last().mid(column + 1);
+            ++column;
+        }
+    }
+    return lines.filter(QRegularExpression(QStringLiteral("\\S")));
+}
+
+TEST(Cli, ScanOnATerminalShowsOnlyItsResults)
+{
+    LineRig rig(lineOfThree(false));
+    ASSERT_TRUE(rig.ready()) << qPrintable(rig.failure());
+    TerminalRun scan;
+    ASSERT_TRUE(scan.start(
+        rig, {QStringLiteral("scan"), QStringLiteral("--net"), QStringLiteral("5-8")}, true));
+    scan.readUntil([](const QByteArray &) { return false; }, 30000); // until it ends
+    EXPECT_EQ(scan.wait(), 0);
+    const QStringList lines = shownLines(scan.err);
+    ASSERT_EQ(lines.size(), 1) << scan.err.constData();
+    EXPECT_TRUE(lines[0].startsWith(QStringLiteral("7: Обработчик"))) << qPrintable(lines[0]);
+}
 
 // The bytes done of the last progress line "net: done / total bytes, ...".
 qint64 lastProgress(const QByteArray &err, qint64 &total)

@@ -289,6 +289,10 @@ TEST(DeviceDialog, ShowsTheDeviceOfTheChosenPort)
     dialog.setChosenDevice(QStringLiteral(" /tmp/sim/line "));
     EXPECT_EQ(dialog.chosenDevice(), QStringLiteral("/tmp/sim/line"));
     EXPECT_EQ(description->text(), QStringLiteral("(введено вручную)"));
+    // A port of the system's list without a description was picked, not typed.
+    DeviceDialog plain(0, {{QStringLiteral("COM1"), QString(), QString(), true}},
+                       [](int) { return QStringLiteral("COM1"); });
+    EXPECT_EQ(plain.findChild<QLabel *>(QStringLiteral("description"))->text(), QString());
 }
 
 TEST(DeviceDialog, PortOutOfRangeStartsAtCom1)
@@ -318,6 +322,21 @@ TEST(StatisticsDialog, ShowsEveryCounter)
     EXPECT_EQ(shown.value(QStringLiteral("Передано байт")), QStringLiteral("345"));
     EXPECT_EQ(dialog.findChild<QLabel *>(QStringLiteral("state"))->text(),
               QStringLiteral("Порт открыт"));
+}
+
+// A 1366 x 768 screen at 150 % scaling: 910 x 512 pixels before scaling,
+// less the task bar and a caption.
+TEST(LinkDialogs, EachFitsASmallScreenAtOneAndAHalfTimesScale)
+{
+    StatisticsDialog statistics(0, LinkStatistics(), true);
+    SetupDialog setup(0, defaultPortSettings(0));
+    DeviceDialog device(0, {{QStringLiteral("COM1"), QStringLiteral("16550A"), QString(), true}},
+                        [](int) { return QStringLiteral("COM1"); });
+    for (QDialog *dialog : std::initializer_list<QDialog *>{&statistics, &setup, &device}) {
+        const QSize size = dialog->sizeHint().expandedTo(dialog->minimumSizeHint());
+        EXPECT_LE(size.width(), 900) << qPrintable(dialog->objectName());
+        EXPECT_LE(size.height(), 512 - 40 - 30) << qPrintable(dialog->objectName());
+    }
 }
 
 TEST(AboutBox, ShowsTheFourTextsAsPlainText)
