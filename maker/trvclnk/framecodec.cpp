@@ -126,22 +126,18 @@ bool FrameDecoder::headerAt(size_t at) const
            payloadLengthAt(at) <= maxPayload_;
 }
 
-FrameDecoder::Tail FrameDecoder::tailOf(size_t frameSize) const
+FrameDecoder::Follow FrameDecoder::followAt(size_t at) const
 {
-    const size_t end = pos_ + frameSize;
-    Tail tail = Tail::Clear;
-    for (size_t at = std::max(pos_ + 1, end - std::min(end, kTailScan)); at < end; ++at) {
-        if (buffer_[at] != kStartMark)
-            continue;
-        if (at + kHeaderSize > buffer_.size())
-            tail = Tail::Unknown;
-        else if (headerAt(at))
-            return Tail::NextFrame;
-    }
-    return tail;
+    if (at >= buffer_.size())
+        return Follow::Unknown;
+    if (buffer_[at] != kStartMark)
+        return Follow::Damage;
+    if (at + kHeaderSize > buffer_.size())
+        return Follow::Unknown;
+    return headerAt(at) ? Follow::FrameStart : Follow::Damage;
 }
 
-bool FrameDecoder::takeFrame(std::vector<uint8_t> &payload)
+bool FrameDecoder::takeFrame(std::vector<uint8_t> &payload, bool *doubtful)
 {
     while (findHeader()) {
         const size_t length = payloadLengthAt(pos_);
@@ -151,40 +147,28 @@ bool FrameDecoder::takeFrame(std::vector<uint8_t> &payload)
         const uint8_t *frame = buffer_.data() + pos_;
         const uint16_t expected =
             uint16_t(frame[kHeaderSize + length]) | uint16_t(frame[kHeaderSize + length + 1] << 8);
-        bool good = crc16(frame + 1, kHeaderSize - 1 + length) == expected;
-        if (good && !released_) {
-            // A frame that lost bytes ends with the next frame's start, and
-            // its check sum passed by chance; a good frame's own bytes may
-            // look so too. What follows tells: after a whole frame the next
-            // one begins, or the line is quiet; after a damaged one comes the
-            // rest of the frame it ate into. (Judging by the frame alone would
-            // refuse such a good frame for ever: asking again brings it back.)
-            const Tail tail = tailOf(frameSize);
-            const size_t after = pos_ + frameSize;
-            const size_t following = buffer_.size() - after;
-            bool known = tail != Tail::Unknown;
-            if (tail == Tail::NextFrame) {
-                if (following > 0 && buffer_[after] != kStartMark)
-                    good = false;
-                else if (following >= kHeaderSize)
-                    good = headerAt(after);
-                else
-                    known = false;
-            }
-            if (!known && waitsForNext_) {
-                held_ = true;
-                heldNeed_ = frameSize + kHeaderSize;
-                return false;
-            }
-        }
-        held_ = false;
-        released_ = false;
-        if (!good) {
+        if (crc16(frame + 1, kHeaderSize - 1 + length) != expected) {
+            held_ = false;
+            released_ = false;
             ++counters_.crcErrors;
             ++counters_.garbageBytes;
             ++pos_;
             continue;
         }
+        // Judged by what follows; a quiet line (released_) shows nothing
+        // of the real frame was left over.
+        const Follow follow = followAt(pos_ + frameSize);
+        if (follow == Follow::Unknown && !released_ && waitsForNext_) {
+            held_ = true;
+            heldNeed_ = frameSize + kHeaderSize;
+            return false;
+        }
+        held_ = false;
+        released_ = false;
+        if (follow == Follow::Damage)
+            ++counters_.doubtful;
+        if (doubtful != nullptr)
+            *doubtful = follow == Follow::Damage;
         payload.assign(frame + kHeaderSize, frame + kHeaderSize + length);
         pos_ += frameSize;
         ++counters_.frames;

@@ -22,16 +22,6 @@ inline constexpr size_t kHeaderSize = 4;
 inline constexpr size_t kTrailerSize = 2;
 inline constexpr size_t kFramingSize = kHeaderSize + kTrailerSize;
 inline constexpr size_t kMaxPayload = 0xFFFF;
-// How far back from a frame's end a receiver looks for the header of the
-// next frame. A frame that lost d bytes on the way ends with the first d
-// bytes of the one after it, and its CRC-16 then passes by chance once in
-// 65536: on a lossy line streaming replies, once in a few hundred damaged
-// frames. A good frame ends so only by chance (a start mark and a length
-// check that fits): what follows tells the two apart, the next frame's start
-// or a quiet line after a whole frame, the rest of the eaten one after a
-// damaged frame.
-inline constexpr size_t kTailScan = 16;
-
 uint8_t crc8(const uint8_t *data, size_t size);
 uint16_t crc16(const uint8_t *data, size_t size, uint16_t crc = 0xFFFF);
 
@@ -42,39 +32,52 @@ std::vector<uint8_t> encodeFrame(const uint8_t *payload, size_t size);
 // A push decoder: bytes go in with feed(), whole frames with a good CRC come
 // out of takeFrame(). Garbage, broken headers and frames with a bad CRC are
 // skipped one byte at a time, so the next good frame is always found.
+//
+// A good CRC-16 is not proof alone: a frame that garbage was inserted into,
+// or that lost bytes and took the next frame's first bytes in their place, is
+// read to the length its intact header states and passes by chance once in
+// 65536. What follows tells: after a whole frame comes the next frame's start
+// (a start mark with a good header) or a quiet line; after a damaged one the
+// rest of the real frame, bytes that are no frame start. A frame followed so
+// is given as *doubtful*: its bytes may be wrong, so the receiver reads them
+// again and trusts them only when two readings agree.
 class FrameDecoder
 {
 public:
     struct Counters
     {
         uint64_t frames = 0;        // good frames taken
+        uint64_t doubtful = 0;      // of them followed by bytes that are no frame start
         uint64_t garbageBytes = 0;  // bytes skipped while looking for a start mark
         uint64_t headerErrors = 0;  // start mark with a bad length check or a length over the limit
         uint64_t crcErrors = 0;     // whole frames whose CRC failed
         uint64_t stalledFrames = 0; // pending frames given up by skipPending()
     };
 
-    // `waitsForNext`: a whole frame whose last bytes may begin the next
-    // frame is held until those bytes or a quiet line tell (a receiver that
-    // must answer at once judges it by the bytes already there).
+    // `waitsForNext`: a whole frame is held until the bytes after it, or a
+    // quiet line, tell whether it is doubtful. A receiver that must answer at
+    // once judges it by the bytes already there.
     explicit FrameDecoder(size_t maxPayload = kMaxPayload, bool waitsForNext = true);
 
     void feed(const uint8_t *data, size_t size);
     // Moves the next good frame's payload into `payload` (replacing its
-    // contents); false when no whole frame is buffered.
-    bool takeFrame(std::vector<uint8_t> &payload);
+    // contents); false when no whole frame is buffered. `doubtful` (when
+    // given) tells whether bytes that are no frame start followed it.
+    bool takeFrame(std::vector<uint8_t> &payload, bool *doubtful = nullptr);
 
     // After takeFrame() gave false: true while a frame has begun (a start
     // mark, and a good header once four bytes are there) but is incomplete,
-    // or is whole but its last bytes may be the start of the next frame.
+    // or is whole and waits for what follows it.
     bool framePending() const;
     // Bytes still needed for the pending frame (a lower bound while its
     // header is incomplete); 0 when none pends.
     size_t missingBytes() const;
+    // The pending frame is whole and only waits for what follows it.
+    bool frameWaitsForNext() const { return held_ && !released_ && framePending(); }
     // The line stayed quiet: gives up the pending frame (its bytes may hold
     // a start mark of a good frame, so scanning resumes right after the
     // abandoned mark), or, when it is whole and only waited for what follows,
-    // lets takeFrame() give it.
+    // lets takeFrame() give it as whole.
     void skipPending();
     // Forgets every buffered byte; the counters stay.
     void reset();
@@ -89,16 +92,14 @@ private:
     bool findHeader();
     // A start mark with a good header check and an allowed length at `at`.
     bool headerAt(size_t at) const;
-    enum class Tail
+    enum class Follow
     {
-        Clear,
         Unknown,
-        NextFrame
+        FrameStart,
+        Damage
     };
-    // Whether the frame of `frameSize` bytes at pos_ ends with the start of
-    // another frame (a start mark with a good header), the sign of a frame
-    // that lost bytes; Unknown while such a header has not all arrived.
-    Tail tailOf(size_t frameSize) const;
+    // What the bytes at `at`, right after a frame, show.
+    Follow followAt(size_t at) const;
     size_t payloadLengthAt(size_t at) const;
     void compact();
 

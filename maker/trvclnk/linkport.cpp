@@ -21,6 +21,8 @@ constexpr int kAheadBrokenLimit = 2;
 // fast line the wake-ups of program and controller, not the bytes, take the
 // time), and pieces of a lossy line keep streaming.
 constexpr size_t kAheadDepth = 8;
+// Doubtful readings of one request kept to compare the next ones with.
+constexpr size_t kDoubtfulReadingsKept = 8;
 // A round trip this long makes every block read a walk from its start: a
 // second round trip to see the walk would cost more than the replies to a
 // lone read's pieces beyond the object's end.
@@ -180,9 +182,28 @@ int32_t LinkPort::exchangeAlone(const uint8_t *request, uint16_t requestLength, 
     // attempt fails. Otherwise a byte lost in every other long reply would use
     // up the caller's attempts (each with its pause) now and then. A silent
     // line is left to the caller's attempts, so a dead line takes no longer.
+    // A doubtful reply is such an attempt too until another reading of the
+    // same request agrees with it byte for byte; the readings are kept across
+    // the caller's attempts.
+    if (!std::equal(request, request + requestLength, doubtfulRequest_.begin(),
+                    doubtfulRequest_.end())) {
+        doubtfulRequest_.assign(request, request + requestLength);
+        doubtfulReadings_.clear();
+    }
     int32_t result = kOk;
     for (int resend = 0;; ++resend) {
         result = exchange_->run(request, requestLength, reply, replyCapacity, replyLength);
+        if (result == kOk && exchange_->replyDoubtful()) {
+            std::vector<uint8_t> reading(reply, reply + *replyLength);
+            if (std::find(doubtfulReadings_.begin(), doubtfulReadings_.end(), reading) !=
+                doubtfulReadings_.end())
+                return kOk;
+            if (doubtfulReadings_.size() >= kDoubtfulReadingsKept)
+                doubtfulReadings_.erase(doubtfulReadings_.begin());
+            doubtfulReadings_.push_back(std::move(reading));
+            *replyLength = 0;
+            result = kErrMalformed;
+        }
         if ((result != kErrCrc && result != kErrMalformed) || resend >= kQuickResends)
             return result;
     }

@@ -57,6 +57,9 @@ private:
 
     int index_;
     std::vector<uint8_t> lastBlock_; // the last block read answered in full
+    // The request whose replies came doubtful, and those readings.
+    std::vector<uint8_t> doubtfulRequest_;
+    std::vector<std::vector<uint8_t>> doubtfulReadings_;
     std::unique_ptr<WalkStream> walk_;
     int aheadBroken_ = 0;
     bool aheadAllowed_ = true;

@@ -24,6 +24,7 @@ QList<StatisticsLine> statisticsLines(const LinkStatistics &s)
         {QStringLiteral("Неудачных наборов"), n(s.dialFailures)},
         {QStringLiteral("Запросов"), n(s.requests)},
         {QStringLiteral("Ответов"), n(s.replies)},
+        {QStringLiteral("  под сомнением, прочитаны ещё раз"), n(s.doubtfulReplies)},
         {QStringLiteral("Неудачных попыток всего"), n(s.failedAttempts())},
         {QStringLiteral("  тайм-аут"), n(s.timeouts)},
         {QStringLiteral("  ошибка контрольной суммы"), n(s.crcErrors)},

@@ -35,6 +35,10 @@ struct LinkStatistics
     double roundTripMs = 0;
     void noteRoundTrip(double ms, double replyTimeoutMs);
 
+    // Replies followed on the line by bytes that are no frame start (counted
+    // in `replies` too), and so read again to compare.
+    uint64_t doubtfulReplies = 0;
+
     uint64_t failedAttempts() const
     {
         return timeouts + crcErrors + malformed + oversize + writeErrors + deviceErrors;

@@ -33,6 +33,10 @@ struct PortSettings
     // ReadAhead: 1 sends the next block read of a sequential walk as soon as
     // the current reply is whole, before the program asks for it; 0 never.
     bool readAhead = true;
+    // A reply followed on the line by bytes that are no frame start is read
+    // once more and handed over when two readings agree. Not a key of the
+    // file: only the bench switches it off, to show what it catches.
+    bool readDoubtfulTwice = true;
 
     friend bool operator==(const PortSettings &, const PortSettings &) = default;
 

@@ -155,8 +155,10 @@ int32_t RequestExchange::receive(const uint8_t *request, uint16_t requestLength,
     bool extended = false;
     bool brokenSeen = false;
     int64_t lastByteAt = -1;
+    replyDoubtful_ = false;
     for (;;) {
-        while (decoder_.takeFrame(payload_)) {
+        bool doubtful = false;
+        while (decoder_.takeFrame(payload_, &doubtful)) {
             switch (judge(request, requestLength, payload_)) {
             case Verdict::Foreign:
                 ++stats_.foreignFrames;
@@ -178,6 +180,10 @@ int32_t RequestExchange::receive(const uint8_t *request, uint16_t requestLength,
             std::memcpy(reply, payload_.data(), payload_.size());
             *replyLength = uint16_t(payload_.size());
             ++stats_.replies;
+            if (doubtful && settings_.readDoubtfulTwice) {
+                ++stats_.doubtfulReplies;
+                replyDoubtful_ = true;
+            }
             return kOk;
         }
         const auto &counters = decoder_.counters();
@@ -189,10 +195,11 @@ int32_t RequestExchange::receive(const uint8_t *request, uint16_t requestLength,
         if (decoder_.framePending()) {
             const int64_t stallAt = lastByteAt + interByte;
             if (now >= stallAt) {
-                // The rest of this frame is not coming; its bytes may still
-                // hold the start of a good one.
+                // A whole frame was followed by a quiet line; or the rest of
+                // a frame is not coming, and its bytes may still hold the
+                // start of a good one.
+                brokenSeen = brokenSeen || !decoder_.frameWaitsForNext();
                 decoder_.skipPending();
-                brokenSeen = true;
                 continue;
             }
             if (now >= deadline && !extended) {

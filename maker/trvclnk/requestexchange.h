@@ -36,6 +36,10 @@ public:
 
     int32_t run(const uint8_t *request, uint16_t requestLength, uint8_t *reply,
                 uint16_t replyCapacity, uint16_t *replyLength);
+    // The last reply given was followed by bytes that are no frame start: it
+    // may have taken in garbage or lost bytes, so it is only trusted when a
+    // second reading agrees.
+    bool replyDoubtful() const { return replyDoubtful_; }
 
     // The whole time-out for a request, in milliseconds (for the tests and
     // the documentation of the line protocol).
@@ -63,6 +67,7 @@ private:
     line::FrameDecoder decoder_;
     line::FrameDecoder::Counters seen_;
     int64_t sentAt_ = 0;
+    bool replyDoubtful_ = false;
     // The round trip is measured from the first sending of a request asked
     // again after a silence, so that the late reply of a long line counts
     // with its true delay (and a longer one errs on the safe side).

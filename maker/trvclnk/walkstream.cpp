@@ -26,6 +26,8 @@ constexpr size_t kMaxDepth = 16;
 constexpr int kBrokenRounds = 3;
 // Head and framing of a block read and its reply on the line.
 constexpr int64_t kPieceOverhead = 10 + 10 + 2 * int64_t(line::kFramingSize);
+// Doubtful readings of one piece kept to compare the next ones with.
+constexpr size_t kDoubtfulReadingsKept = 4;
 
 uint16_t u16At(const uint8_t *p)
 {
@@ -128,7 +130,13 @@ void WalkStream::sendMore()
         line::appendFrame(out_, request, sizeof request);
         inflight_.push_back(offset);
     };
-    const size_t depth = aheadDepth();
+    size_t depth = aheadDepth();
+    // A whole reply that only waits for what follows it is over as far as
+    // the controller goes. One request at a time (a controller that takes no
+    // more, a two-wire bus), the next one goes now and the next reply's start
+    // judges it, instead of a quiet inter-byte time-out after every piece.
+    if (depth == 1 && decoder_.frameWaitsForNext())
+        depth = 2;
     // Beyond what the controller may hold, one block read in place of each
     // one answered or given up, and one more each time the line has carried
     // a reply's worth (while the round trip fills).
@@ -206,22 +214,28 @@ void WalkStream::presumeLost(size_t count, int32_t kind)
             ++stats_.malformed;
         else
             ++stats_.timeouts;
-        lostPieces_ += 1;
-        const auto piece = pieces_.find(offset);
-        if (piece == pieces_.end() || piece->second.filled)
-            continue;
-        if (std::find(again_.begin(), again_.end(), offset) == again_.end() &&
-            std::find(inflight_.begin(), inflight_.end(), offset) == inflight_.end())
-            again_.push_back(offset);
+        askAgain(offset);
     }
     stats_.garbageBytes += decoder_.counters().garbageBytes - seen_.garbageBytes;
     seen_ = decoder_.counters();
 }
 
+void WalkStream::askAgain(uint32_t offset)
+{
+    lostPieces_ += 1;
+    const auto piece = pieces_.find(offset);
+    if (piece == pieces_.end() || piece->second.filled)
+        return;
+    if (std::find(again_.begin(), again_.end(), offset) == again_.end() &&
+        std::find(inflight_.begin(), inflight_.end(), offset) == inflight_.end())
+        again_.push_back(offset);
+}
+
 bool WalkStream::takeFrames()
 {
     bool filled = false;
-    while (decoder_.takeFrame(payload_)) {
+    bool doubtful = false;
+    while (decoder_.takeFrame(payload_, &doubtful)) {
         const std::vector<uint8_t> &p = payload_;
         if (p.empty() || p[0] != head_[0]) {
             ++stats_.foreignFrames;
@@ -233,7 +247,6 @@ bool WalkStream::takeFrames()
             continue;
         }
         const uint32_t offset = u32At(p.data() + 6);
-        const uint16_t count = u16At(p.data() + 4);
         receivedBytes_ += double(p.size() + line::kFramingSize);
         // The controller answers in order: what was asked before this one
         // and has not come is lost.
@@ -248,14 +261,7 @@ bool WalkStream::takeFrames()
             ++stats_.requests;
             ++stats_.replies;
         }
-        const auto piece = pieces_.find(offset);
-        if (piece == pieces_.end() || piece->second.filled || count > piece->second.length)
-            continue;
-        piece->second.filled = true;
-        piece->second.data.assign(p.begin() + 10, p.begin() + 10 + count);
-        if (count < piece->second.length)
-            end_ = std::min<uint64_t>(end_.value_or(UINT64_MAX), uint64_t(offset) + count);
-        filled = true;
+        filled = takeReading(offset, p, doubtful && settings_.readDoubtfulTwice) || filled;
     }
     stats_.garbageBytes += decoder_.counters().garbageBytes - seen_.garbageBytes;
     seen_.garbageBytes = decoder_.counters().garbageBytes;
@@ -266,6 +272,34 @@ bool WalkStream::takeFrames()
         lostPieces_ /= 2;
     }
     return filled;
+}
+
+bool WalkStream::takeReading(uint32_t offset, const std::vector<uint8_t> &reply, bool doubtful)
+{
+    const uint16_t count = u16At(reply.data() + 4);
+    const auto found = pieces_.find(offset);
+    if (found == pieces_.end() || found->second.filled || count > found->second.length)
+        return false;
+    Piece &piece = found->second;
+    std::vector<uint8_t> data(reply.begin() + 10, reply.begin() + 10 + count);
+    if (doubtful) {
+        ++stats_.doubtfulReplies;
+        if (std::find(piece.doubtful.begin(), piece.doubtful.end(), data) == piece.doubtful.end()) {
+            // Not trusted on one reading: asked again, like a broken piece.
+            if (piece.doubtful.size() >= kDoubtfulReadingsKept)
+                piece.doubtful.erase(piece.doubtful.begin());
+            piece.doubtful.push_back(std::move(data));
+            ++rejected_;
+            askAgain(offset);
+            return false;
+        }
+    }
+    piece.filled = true;
+    piece.data = std::move(data);
+    piece.doubtful.clear();
+    if (count < piece.length)
+        end_ = std::min<uint64_t>(end_.value_or(UINT64_MAX), uint64_t(offset) + count);
+    return true;
 }
 
 bool WalkStream::portionReady(uint32_t offset, uint16_t length) const
@@ -336,8 +370,11 @@ int32_t WalkStream::pump(bool settling, uint32_t offset, uint16_t length)
     silentAhead_ = false;
     lastByteAt_ = channel_.nowMs();
     for (;;) {
+        const uint64_t rejected = rejected_;
         if (takeFrames())
             rounds = 0;
+        else if (rejected_ != rejected)
+            ++rounds;
         if (!settling) {
             // Keep the controller busy, also while the program takes what
             // is already here.
@@ -349,11 +386,17 @@ int32_t WalkStream::pump(bool settling, uint32_t offset, uint16_t length)
         }
         if (settling ? inflight_.empty() : portionReady(offset, length))
             return kOk;
+        if (!settling && rounds >= kBrokenRounds) {
+            // Doubtful readings that agree with none before, and nothing else
+            // filled in between: the line keeps damaging this portion.
+            return kErrMalformed;
+        }
         const int64_t now = channel_.nowMs();
         int64_t until = 0;
         if (decoder_.framePending()) {
             until = lastByteAt_ + interByte;
-            if (now >= until) {
+            if (now >= until || (settling && decoder_.frameWaitsForNext())) {
+                // (Settling, no reply is wanted: a whole one is not judged.)
                 // The rest of this frame is not coming; its bytes may still
                 // hold the start of a good one.
                 decoder_.skipPending();

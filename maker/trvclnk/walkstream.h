@@ -56,6 +56,9 @@ private:
         uint16_t length = 0;
         bool filled = false;
         std::vector<uint8_t> data; // count bytes as the controller gave them
+        // Doubtful readings (followed by bytes that are no frame start): the
+        // piece is filled once two readings agree.
+        std::vector<std::vector<uint8_t>> doubtful;
     };
 
     uint16_t pieceSize() const;
@@ -73,7 +76,11 @@ private:
     uint16_t assemble(uint32_t offset, uint16_t length, uint8_t *reply);
     // Takes every whole frame from the decoder; true when one filled a piece.
     bool takeFrames();
+    // Takes one reading of a piece; true when it filled the piece.
+    bool takeReading(uint32_t offset, const std::vector<uint8_t> &reply, bool doubtful);
     void presumeLost(size_t count, int32_t kind);
+    // Puts a piece not yet filled on the list to ask again.
+    void askAgain(uint32_t offset);
     int32_t brokenKind() const;
     bool readSome(int64_t until, bool &failed);
     // Runs the line until the portion is whole (or, settling, until nothing
@@ -98,6 +105,7 @@ private:
     double lostPieces_ = 0;
     double receivedBytes_ = 0;
     int64_t lastByteAt_ = 0;
+    uint64_t rejected_ = 0; // doubtful readings that agreed with none before
     int64_t pacedAt_ = 0;
     size_t freed_ = 0; // answered or given up since the last request beyond kMaxDepth
     bool writeFailed_ = false;

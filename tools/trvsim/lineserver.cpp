@@ -1,5 +1,7 @@
 #include "tools/trvsim/lineserver.h"
 
+#include "tools/trvsim/forgedburst.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
@@ -91,7 +93,12 @@ bool LineServer::sendReply(const Bytes &payload)
     if (options_.replyDelayMs > 0)
         std::this_thread::sleep_for(std::chrono::milliseconds(options_.replyDelayMs));
     frame_.clear();
-    line::appendFrame(frame_, reply.data(), std::min(reply.size(), line::kMaxPayload));
+    if (forges(reply))
+        frame_ = forgeBurst(reply, reply[1] == 3 ? 10 : reply[1] == 1 ? 4 : 6, forged_);
+    if (frame_.empty())
+        line::appendFrame(frame_, reply.data(), std::min(reply.size(), line::kMaxPayload));
+    else
+        ++forged_;
     if (options_.byteGapMs <= 0)
         return send(frame_.data(), frame_.size());
     for (size_t i = 0; i < frame_.size(); ++i) {
@@ -101,6 +108,22 @@ bool LineServer::sendReply(const Bytes &payload)
             return false;
     }
     return true;
+}
+
+bool LineServer::forges(const Bytes &reply) const
+{
+    const auto &f = options_.forgeBurst;
+    if (!f || (f->times != 0 && forged_ >= f->times) || reply.size() < 4 ||
+        uint16_t(reply[2] | reply[3] << 8) != f->code)
+        return false;
+    if (!f->byte)
+        return true;
+    if (reply[1] != 3 || reply.size() < 10)
+        return false;
+    const uint32_t count = uint32_t(reply[4] | reply[5] << 8);
+    const uint32_t offset = uint32_t(reply[6]) | uint32_t(reply[7]) << 8 |
+                            uint32_t(reply[8]) << 16 | uint32_t(reply[9]) << 24;
+    return *f->byte >= offset && *f->byte - offset < count;
 }
 
 void LineServer::handleFrames()

@@ -33,6 +33,8 @@ private:
     void handleFrames();
     bool send(const uint8_t *data, size_t size);
     bool sendReply(const Bytes &payload);
+    // --forge-burst picks this reply.
+    bool forges(const Bytes &reply) const;
     void reportEvents();
 
     int fd_;
@@ -46,6 +48,7 @@ private:
     Bytes data_;
     Bytes answer_;
     int64_t lastByteMs_ = 0;
+    uint32_t forged_ = 0;
 };
 
 int64_t monotonicMs();

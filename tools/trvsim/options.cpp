@@ -87,6 +87,31 @@ bool parsePower(const std::string &text, PowerReadings &out)
     return true;
 }
 
+std::optional<ForgedBursts> parseForgedBursts(const std::string &text)
+{
+    const auto parts = split(text, ':');
+    if (parts.empty() || parts.size() > 3 || parts[0].empty() || parts[0].size() > 4)
+        return std::nullopt;
+    ForgedBursts f;
+    char *end = nullptr;
+    const unsigned long code = std::strtoul(parts[0].c_str(), &end, 16);
+    if (*end != '\0')
+        return std::nullopt;
+    f.code = uint16_t(code);
+    int64_t n = 0;
+    if (parts.size() >= 2) {
+        if (!parseInteger(parts[1], 0, 0xFFFFFFFF, n))
+            return std::nullopt;
+        f.byte = uint32_t(n);
+    }
+    if (parts.size() == 3) {
+        if (!parseInteger(parts[2], 0, 1000000, n))
+            return std::nullopt;
+        f.times = uint32_t(n);
+    }
+    return f;
+}
+
 std::string usage()
 {
     return "usage: trvsim [options]\n"
@@ -112,6 +137,10 @@ std::string usage()
            "  --wrong-count          replies carry one byte less (or more) than asked\n"
            "  --foreign-net          replies carry another network number\n"
            "  --oversize[=BYTES]     add BYTES (1100) to every reply\n"
+           "  --forge-burst CODE[:BYTE[:TIMES]]\n"
+           "                         replies of object CODE (hex; block reads only when\n"
+           "                         they hold BYTE) carry a burst whose check sum passes,\n"
+           "                         TIMES times (1; 0 every time)\n"
            "  --version              the simulator's version\n";
 }
 
@@ -240,6 +269,11 @@ std::optional<SimOptions> parseOptions(const std::vector<std::string> &args, std
                 return fail("--oversize=BYTES needs 1 .. 60000");
             if (hasInline)
                 o.oversize = uint32_t(n);
+        } else if (name == "--forge-burst") {
+            const auto forged = value(text) ? parseForgedBursts(text) : std::nullopt;
+            if (!forged)
+                return fail("--forge-burst needs CODE[:BYTE[:TIMES]], CODE in hex");
+            o.forgeBurst = forged;
         } else {
             return fail("unknown option " + args[i]);
         }

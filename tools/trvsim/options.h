@@ -22,6 +22,15 @@ struct PowerReadings
     float temperature = 36.25f;
 };
 
+// --forge-burst: replies of one object sent with a burst whose check sum
+// still passes (see forgedburst.h).
+struct ForgedBursts
+{
+    uint16_t code = 0;
+    std::optional<uint32_t> byte; // only block reads that hold this byte
+    uint32_t times = 1;           // 0: every time
+};
+
 struct SimOptions
 {
     std::string device;     // --device: serve this tty instead of a new pseudo-terminal
@@ -48,6 +57,8 @@ struct SimOptions
     bool wrongCount = false; // --wrong-count
     bool foreignNet = false; // --foreign-net
     uint32_t oversize = 0;   // --oversize[=BYTES]: bytes added to every reply
+    // --forge-burst CODE[:BYTE[:TIMES]]
+    std::optional<ForgedBursts> forgeBurst;
 };
 
 // Parses the command line; on a mistake returns nothing and sets `error`.
@@ -62,5 +73,6 @@ SimOptions controllerOptions(const SimOptions &line, int net);
 
 bool parseHandlerVersion(const std::string &text, HandlerVersion &out);
 bool parsePower(const std::string &text, PowerReadings &out);
+std::optional<ForgedBursts> parseForgedBursts(const std::string &text);
 
 } // namespace vestan::trvsim

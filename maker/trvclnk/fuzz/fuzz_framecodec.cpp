@@ -13,9 +13,8 @@
 // Without bit 3 the frames taken must equal those of a plain scan over the
 // whole line: at each place, a start mark with a good header check, a length
 // within the limit and a good CRC-16 over a frame that fits is a frame, and
-// anything else loses one byte; so does a frame whose last kTailScan bytes
-// hold a start mark with a good header check and a length within the limit
-// when the byte after it is no start mark or the four after it no good header.
+// anything else loses one byte. A frame is doubtful when the byte after it is
+// no start mark or the four after it no good header.
 
 #include "maker/trvclnk/framecodec.h"
 
@@ -85,32 +84,35 @@ bool goodHeaderAt(const Bytes &line, size_t h, size_t limit)
            (size_t(p[1]) | size_t(p[2]) << 8) <= limit;
 }
 
-// A good frame refused for what its end and the bytes after it show.
-bool refusedByItsEnd(const Bytes &line, size_t at, size_t size, size_t limit)
+// Whether the bytes after a good frame that ends at `after` are no frame
+// start: another byte than a start mark, or a start mark whose header fails.
+bool doubtfulAfter(const Bytes &line, size_t after, size_t limit)
 {
-    bool endsInAHeader = false;
-    for (size_t h = at + 1 + (size > kTailScan + 1 ? size - kTailScan - 1 : 0); h < at + size; ++h)
-        endsInAHeader = endsInAHeader || goodHeaderAt(line, h, limit);
-    const size_t after = at + size;
-    if (!endsInAHeader || after == line.size())
+    if (after == line.size())
         return false;
     if (line[after] != kStartMark)
         return true;
     return after + kHeaderSize <= line.size() && !goodHeaderAt(line, after, limit);
 }
 
-std::vector<Bytes> scanWhole(const Bytes &line, size_t limit)
+struct Frame
 {
-    std::vector<Bytes> frames;
+    Bytes payload;
+    bool doubtful;
+    friend bool operator==(const Frame &, const Frame &) = default;
+};
+
+std::vector<Frame> scanWhole(const Bytes &line, size_t limit)
+{
+    std::vector<Frame> frames;
     size_t at = 0;
     while (at + kFramingSize <= line.size()) {
         const uint8_t *p = line.data() + at;
         const size_t length = size_t(p[1]) | size_t(p[2]) << 8;
-        if (p[0] == kStartMark && crc8(p, 3) == p[3] && length <= limit &&
-            at + length + kFramingSize <= line.size() &&
-            crc16(p + 1, 3 + length) == (p[4 + length] | p[5 + length] << 8) &&
-            !refusedByItsEnd(line, at, length + kFramingSize, limit)) {
-            frames.emplace_back(p + kHeaderSize, p + kHeaderSize + length);
+        if (goodHeaderAt(line, at, limit) && at + length + kFramingSize <= line.size() &&
+            crc16(p + 1, 3 + length) == (p[4 + length] | p[5 + length] << 8)) {
+            frames.push_back({Bytes(p + kHeaderSize, p + kHeaderSize + length),
+                              doubtfulAfter(line, at + length + kFramingSize, limit)});
             at += length + kFramingSize;
         } else {
             ++at;
@@ -129,7 +131,7 @@ struct Run
     size_t fed = 0;
     size_t inFrames = 0;
     size_t dropped = 0;
-    std::vector<Bytes> frames;
+    std::vector<Frame> frames;
 
     Run(const Bytes &l, size_t limit) : line(l), decoder(limit) {}
 
@@ -144,14 +146,15 @@ struct Run
     void takeAll()
     {
         Bytes payload = {0xEE, 0xEE, 0xEE}; // must be replaced, not appended to
-        while (decoder.takeFrame(payload)) {
+        bool doubtful = false;
+        while (decoder.takeFrame(payload, &doubtful)) {
             check(payload.size() <= decoder.maxPayload());
             const size_t start = size_t(decoder.counters().garbageBytes) + inFrames + dropped;
             const Bytes again = encodeFrame(payload.data(), payload.size());
             check(start + again.size() <= fed);
             check(std::memcmp(line.data() + start, again.data(), again.size()) == 0);
             inFrames += again.size();
-            frames.push_back(payload);
+            frames.push_back({payload, doubtful});
             checkAccounts();
         }
         // Nothing whole is left: either nothing is buffered or a frame has begun.

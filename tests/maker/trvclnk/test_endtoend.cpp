@@ -2,6 +2,7 @@
 
 #include "platform/codepage.h"
 #include "reallink.h"
+#include "tests/support/blockframe.h"
 #include "tests/support/testsystem.h"
 
 #include <QApplication>
@@ -330,8 +331,10 @@ TEST_F(LinkEndToEnd, BusyAndForbiddenDevicesSayWhy)
     ASSERT_EQ(::chmod(QFile::encodeName(QFileInfo(link().iniPath()).path()).constData(), 0755), 0);
     EXPECT_EQ(test::asPlainUser([] { return -api()._trvCL_fOpen(kCom2); }), -kErrNoPermission);
     const QString text = fromCp1251(api()._trvCL_fErr2str(kErrNoPermission));
-    EXPECT_TRUE(text.startsWith(QStringLiteral("Нет прав на устройство связи."))) << text.toStdString();
-    EXPECT_TRUE(text.contains(QStringLiteral("sudo usermod -aG dialout $USER"))) << text.toStdString();
+    EXPECT_TRUE(text.startsWith(QStringLiteral("Нет прав на устройство связи.")))
+        << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("sudo usermod -aG dialout $USER")))
+        << text.toStdString();
 }
 
 TEST_F(LinkEndToEnd, SessionEndEventIsAccepted)
@@ -424,4 +427,43 @@ TEST_F(LinkEndToEnd, ControllerGoneMidSessionEndsTheRequestFinally)
     EXPECT_LT(result, 0);
     EXPECT_NE(api()._trvCL_fChkErrType(result), 0) << result;
     EXPECT_LT(timer.elapsed(), 5000);
+}
+
+// trvsim sends replies with a burst inserted whose check sum still passes,
+// the rest of the real frame after it: the damage a CRC-16 lets through once
+// in 65536. None of those bytes may reach the caller.
+TEST_F(LinkEndToEnd, ForgedBurstsThatPassTheCheckSumNeverReachTheCaller)
+{
+    // Two different forged readings of the piece holding byte 5000, then
+    // the whole one.
+    startSim({QStringLiteral("--records"), QStringLiteral("300"), QStringLiteral("--forge-burst"),
+              QStringLiteral("0B01:5000:2")});
+    openCom2();
+    const Bytes data = dumped("0B01.bin");
+    Bytes read;
+    ASSERT_TRUE(readObject(0x0B01, uint32_t(data.size()), 1024, read));
+    EXPECT_EQ(read, data);
+    api()._trvCL_fClose(kCom2);
+
+    // A single request: the clock, set to a known date first (the reply to
+    // the write is too short to forge), then read.
+    startSim({QStringLiteral("--forge-burst"), QStringLiteral("0C02")});
+    openCom2();
+    Bytes reply;
+    ASSERT_EQ(linkRequest({kNet, 4, 0x02, 0x0C, 8, 0, 0, 30, 12, 29, 2, 0xD8, 0x07, 5}, reply), 0);
+    ASSERT_EQ(linkRequest({kNet, 2, 0x02, 0x0C, 8, 0}, reply), 0);
+    ASSERT_EQ(reply.size(), 14u);
+    EXPECT_EQ(Bytes(reply.begin() + 7, reply.end()),
+              Bytes({30, 12, 29, 2, 0xD8, 0x07, 5})); // 29.02.2008 12:30, a Friday
+    api()._trvCL_fClose(kCom2);
+
+    // A line that damages the same piece every time: the calls fail and the
+    // caller's attempts end in its retry question, never in wrong bytes.
+    startSim({QStringLiteral("--forge-burst"), QStringLiteral("0B00:100:0")});
+    openCom2();
+    const Bytes header = dumped("0B00.bin");
+    for (int attempt = 0; attempt < 3; ++attempt)
+        EXPECT_EQ(linkRequest(blockFrameHead(kNet, 0x0B00, 200, 0), reply), -5) << attempt;
+    EXPECT_TRUE(readObject(0x0B00, 100, 100, read)); // the bytes before it are whole
+    EXPECT_EQ(read, Bytes(header.begin(), header.begin() + 100));
 }

@@ -53,6 +53,12 @@ void append(Bytes &to, const Bytes &what)
     to.insert(to.end(), what.begin(), what.end());
 }
 
+Bytes joined(Bytes first, const Bytes &second)
+{
+    append(first, second);
+    return first;
+}
+
 } // namespace
 
 TEST(Crc, KnownCheckValues)
@@ -128,7 +134,7 @@ TEST(FrameDecoding, OneByteAtATimeGivesTheFrameOnlyAtItsLastByte)
 {
     const Bytes sent = payloadOf(300, 7);
     const Bytes frame = frameOf(sent);
-    FrameDecoder decoder;
+    FrameDecoder decoder(kMaxPayload, false); // judges by what is there
     Bytes payload;
     for (size_t i = 0; i < frame.size(); ++i) {
         decoder.feed(&frame[i], 1);
@@ -270,79 +276,95 @@ TEST(FrameDecoding, TruncatedFrameFollowedAtOnceByAGoodOneIsResolvedByTheCrc)
     EXPECT_EQ(decodeAll(decoder, stream), std::vector<Bytes>{b});
 }
 
-TEST(FrameDecoding, FrameThatLostBytesButPassedItsCrcByChanceIsRefused)
+TEST(FrameDecoding, FrameFollowedByNoFrameStartIsDoubtful)
 {
     // A streamed reply loses `lost` bytes; the decoder then takes the first
     // bytes of the next reply as its end. Vary the payload until that
-    // frame's CRC-16 passes, as it does once in 65536 damaged frames.
+    // frame's CRC-16 passes, as it does once in 65536 damaged frames: the
+    // rest of the next reply after it gives it away.
+    const Bytes b = payloadOf(100, 22), next = frameOf(b);
     for (size_t lost = 1; lost <= 3; ++lost) {
-        const Bytes b = payloadOf(100, 22), next = frameOf(b);
         Bytes stream;
         for (uint32_t seed = 1;; ++seed) {
             ASSERT_LT(seed, 1u << 22);
-            const Bytes a = payloadOf(100, seed);
-            stream = frameOf(a);
+            stream = frameOf(payloadOf(100, seed));
             stream.erase(stream.begin() + 60, stream.begin() + 60 + std::ptrdiff_t(lost));
             append(stream, next);
-            const size_t end = a.size() + kHeaderSize;
-            if (crc16(stream.data() + 1, end - 1) == (stream[end] | stream[end + 1] << 8))
+            if (crc16(stream.data() + 1, 103) == (stream[104] | stream[105] << 8))
                 break;
         }
         FrameDecoder decoder;
-        EXPECT_EQ(decodeAll(decoder, stream), std::vector<Bytes>{b}) << lost << " lost";
-        EXPECT_EQ(decoder.counters().frames, 1u);
+        decoder.feed(stream.data(), stream.size());
+        Bytes payload;
+        bool doubtful = false;
+        ASSERT_TRUE(decoder.takeFrame(payload, &doubtful)) << lost << " lost";
+        EXPECT_TRUE(doubtful) << lost << " lost";
     }
-}
-
-TEST(FrameDecoding, GoodFrameWhoseOwnBytesEndLikeAFrameStartIsTaken)
-{
-    // The last bytes of a good reply hold a start mark and a good header by
-    // chance. Asking again would bring the same bytes, so what follows
-    // decides: the next frame, a quiet line, a foreign frame.
+    // A good frame is judged the same way by what follows it: the next
+    // frame's start, a quiet line (even when its own last bytes look like a
+    // frame start), or noise.
     Bytes a = payloadOf(40, 25);
     const uint8_t fake[3] = {kStartMark, 5, 0};
     std::copy(fake, fake + 3, a.begin() + 32);
     a[35] = crc8(fake, 3);
-    const Bytes b = payloadOf(30, 26);
-    Bytes stream = frameOf(a);
-    append(stream, frameOf(b));
-    FrameDecoder streamed;
-    EXPECT_EQ(decodeAll(streamed, stream), (std::vector<Bytes>{a, b}));
-    FrameDecoder alone;
-    EXPECT_EQ(decodeAll(alone, frameOf(a)), std::vector<Bytes>{a});
-    // Noise right after it is what a damaged frame would show: asked again.
-    stream = frameOf(a);
-    stream.push_back(0x11);
-    append(stream, frameOf(b));
-    FrameDecoder noisy;
-    EXPECT_EQ(decodeAll(noisy, stream), std::vector<Bytes>{b});
+    Bytes noisy = frameOf(a);
+    noisy.push_back(0x11);
+    append(noisy, next);
+    Bytes brokenHeader = frameOf(a);
+    append(brokenHeader, next);
+    brokenHeader[frameOf(a).size() + 3] ^= 1;
+    for (const auto &[stream, expected] :
+         {std::pair{joined(frameOf(a), next), std::vector<bool>{false, false}},
+          std::pair{noisy, std::vector<bool>{true, false}},
+          std::pair{brokenHeader, std::vector<bool>{true}}}) {
+        FrameDecoder decoder;
+        decoder.feed(stream.data(), stream.size());
+        std::vector<bool> doubts;
+        Bytes payload;
+        bool doubtful = false;
+        for (;;) {
+            while (decoder.takeFrame(payload, &doubtful))
+                doubts.push_back(doubtful);
+            if (!decoder.framePending())
+                break;
+            decoder.skipPending();
+        }
+        EXPECT_EQ(doubts, expected);
+        EXPECT_EQ(decoder.counters().doubtful, expected.front() ? 1u : 0u);
+    }
 }
 
-TEST(FrameDecoding, FrameEndingLikeAFrameStartWaitsForWhatFollows)
+TEST(FrameDecoding, WholeFrameWaitsForWhatFollows)
 {
     Bytes a = payloadOf(40, 23);
-    while (frameOf(a).back() != kStartMark)
-        ++a[0];
     const Bytes frame = frameOf(a), b = payloadOf(30, 24);
     FrameDecoder decoder;
     Bytes payload;
+    bool doubtful = true;
     decoder.feed(frame.data(), frame.size());
     EXPECT_FALSE(decoder.takeFrame(payload));
-    EXPECT_TRUE(decoder.framePending());
+    EXPECT_TRUE(decoder.frameWaitsForNext());
     // A quiet line: nothing of another frame is in it.
     decoder.skipPending();
     EXPECT_FALSE(decoder.framePending());
-    ASSERT_TRUE(decoder.takeFrame(payload));
+    ASSERT_TRUE(decoder.takeFrame(payload, &doubtful));
     EXPECT_EQ(payload, a);
+    EXPECT_FALSE(doubtful);
     EXPECT_EQ(decoder.counters().stalledFrames, 0u);
     // Streamed: the next frame's first bytes tell at once.
     Bytes stream = frameOf(a);
     append(stream, frameOf(b));
     FrameDecoder streamed;
-    streamed.feed(stream.data(), stream.size() - 10);
-    ASSERT_TRUE(streamed.takeFrame(payload));
+    streamed.feed(stream.data(), frame.size() + 3);
+    EXPECT_FALSE(streamed.takeFrame(payload));
+    streamed.feed(stream.data() + frame.size() + 3, 1);
+    ASSERT_TRUE(streamed.takeFrame(payload, &doubtful));
     EXPECT_EQ(payload, a);
-    EXPECT_EQ(streamed.counters().garbageBytes, 0u);
+    EXPECT_FALSE(doubtful);
+    // A receiver that answers at once judges by what is there.
+    FrameDecoder atOnce(kMaxPayload, false);
+    atOnce.feed(frame.data(), frame.size());
+    EXPECT_TRUE(atOnce.takeFrame(payload));
 }
 
 TEST(FrameDecoding, ResetForgetsBufferedBytes)
@@ -359,7 +381,7 @@ TEST(FrameDecoding, ResetForgetsBufferedBytes)
 
 TEST(FrameDecoding, LongStreamsDoNotGrowTheBuffer)
 {
-    FrameDecoder decoder(1071);
+    FrameDecoder decoder(1071, false);
     const Bytes frame = frameOf(payloadOf(1024, 20));
     Bytes payload;
     for (int i = 0; i < 5000; ++i) {

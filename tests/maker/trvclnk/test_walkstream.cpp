@@ -45,7 +45,7 @@ protected:
     // Answers every block read in order, each reply after the one before.
     void controllerReads(const Bytes &written)
     {
-        line::FrameDecoder requests;
+        line::FrameDecoder requests(line::kMaxPayload, false);
         requests.feed(written.data(), written.size());
         Bytes request;
         bool first = true;
@@ -195,8 +195,56 @@ TEST_F(WalkStreamTest, ControllerTakingOneRequestAtATimeIsStillServedWhole)
     lastReplyAt = channel.now;
     const Bytes again = blockRead(1024, 0);
     WalkStream strict(channel, settings, stats, again.data(), 1);
+    const int64_t started = channel.now;
     EXPECT_EQ(walk(0, 1024, strict), object);
     EXPECT_EQ(stats.failedAttempts(), failed);
+    // Each reply is judged by the start of the next one, asked as soon as it
+    // is whole, not by a quiet inter-byte time-out after every piece.
+    EXPECT_LT(channel.now - started,
+              8 * settings.lineTimeMs(1060) + 2 * settings.effectiveInterByteTimeoutMs())
+        << channel.now - started;
 }
 
 } // namespace
+
+TEST_F(WalkStreamTest, DoubtfulPieceIsHandedOverOnlyWhenTwoReadingsAgree)
+{
+    setObject(8192);
+    // The reply to the piece at 3072 comes with wrong bytes that pass the
+    // check sum, and the line is damaged right after it: `doubts` times, each
+    // reading different, then whole.
+    int doubts = 2;
+    int readings = 0;
+    fault = [&](uint32_t offset, Bytes &frame, int64_t &) {
+        if (offset != 3072 || ++readings > doubts)
+            return;
+        Bytes payload(frame.begin() + 4, frame.end() - 2);
+        payload[20] ^= uint8_t(readings);
+        frame = line::encodeFrame(payload.data(), payload.size());
+        frame.push_back(0x11);
+    };
+    const Bytes first = blockRead(1024, 1024);
+    WalkStream stream(channel, settings, stats, first.data(), 8);
+    EXPECT_EQ(walk(1024, 1024, stream), part(1024));
+    // Two readings that disagree, then a third that is whole.
+    EXPECT_EQ(readings, 3);
+    EXPECT_EQ(stats.doubtfulReplies, 2u);
+    expectAccounted();
+
+    // A line that damages the piece every time fails the portion, and
+    // never hands over wrong bytes.
+    doubts = 1 << 30;
+    readings = 0;
+    lastReplyAt = channel.now;
+    WalkStream spoilt(channel, settings, stats, first.data(), 8);
+    uint16_t replyLength = 0;
+    int32_t result = kOk;
+    for (uint32_t offset = 1024; offset <= 3072 && result == kOk; offset += 1024) {
+        const Bytes request = blockRead(1024, offset);
+        result = spoilt.serve(request.data(), reply.data(), 1071, &replyLength);
+        EXPECT_TRUE(result != kOk || offset < 3072) << offset;
+    }
+    EXPECT_EQ(result, kErrMalformed);
+    EXPECT_GE(readings, 3);
+    spoilt.settle();
+}

@@ -61,7 +61,7 @@ QStringList SimProcess::pendingLines()
     return lines;
 }
 
-RawLine::RawLine(const QString &path) : decoder_(line::kMaxPayload)
+RawLine::RawLine(const QString &path) : decoder_(line::kMaxPayload, false)
 {
     fd_ = ::open(QFile::encodeName(path).constData(), O_RDWR | O_NOCTTY);
     if (fd_ < 0)
