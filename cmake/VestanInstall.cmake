@@ -97,6 +97,7 @@ add_custom_command(OUTPUT ${changelog}
     DEPENDS ${debian}/changelog VERBATIM)
 add_custom_target(vestan_changelog ALL DEPENDS ${changelog})
 install(FILES ${debian}/copyright ${changelog} DESTINATION ${VESTAN_DATADIR}/doc/vestan)
+install(FILES ${debian}/lintian-overrides DESTINATION ${VESTAN_DATADIR}/lintian/overrides RENAME vestan)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME vestan)
@@ -120,4 +121,5 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${VESTAN_PRIVATE_LIBDIR})
 # Qt's own Russian texts are welcome but not needed.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6 (>= ${Qt6Svg_VERSION})")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS qt6-translations-l10n)
+set(CPACK_POST_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/DebWithoutLdconfig.cmake)
 include(CPack)

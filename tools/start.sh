@@ -6,6 +6,7 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 build=${VESTAN_BUILD:-$top/build}
 
 "$top/tools/setup.sh"
+. "$top/tools/build-env.sh"
 cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build "$build" -j2 --target vestan trvCLNK trvsim
 
