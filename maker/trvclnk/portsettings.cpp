@@ -1,5 +1,6 @@
 #include "maker/trvclnk/portsettings.h"
 
+#include "maker/trvclnk/networktransport.h"
 #include "platform/serialports.h"
 
 #include <algorithm>
@@ -41,8 +42,10 @@ int PortSettings::effectiveInterByteTimeoutMs() const
     if (interByteTimeoutMs > 0)
         return interByteTimeoutMs;
     // Ten characters' time, but never below what USB adapters and the
-    // scheduler add to a quiet moment on the line.
-    return int(std::max<int64_t>(50, lineTimeMs(10)));
+    // scheduler add to a quiet moment on the line; a network serial server
+    // passes its port's bytes on in packets, a few tens of milliseconds apart
+    // when it or the network is busy, and loses none.
+    return int(std::max<int64_t>(isNetworkDevice(device) ? 250 : 50, lineTimeMs(10)));
 }
 
 QString sectionName(int port)

@@ -392,10 +392,16 @@ int32_t WalkStream::pump(bool settling, uint32_t offset, uint16_t length)
             return kErrMalformed;
         }
         const int64_t now = channel_.nowMs();
+        // A reader woken late (a busy machine) looks at the line before it
+        // calls it quiet: the bytes may have waited in the system all along.
+        const auto quiet = [&] {
+            bool failed = false;
+            return !readSome(now, failed) && !failed;
+        };
         int64_t until = 0;
         if (decoder_.framePending()) {
             until = lastByteAt_ + interByte;
-            if (now >= until || (settling && decoder_.frameWaitsForNext())) {
+            if ((now >= until && quiet()) || (settling && decoder_.frameWaitsForNext())) {
                 // (Settling, no reply is wanted: a whole one is not judged.)
                 // The rest of this frame is not coming; its bytes may still
                 // hold the start of a good one.
@@ -406,7 +412,7 @@ int32_t WalkStream::pump(bool settling, uint32_t offset, uint16_t length)
             // On a long line the replies to the last requests are a round
             // trip away.
             until = lastByteAt_ + interByte + int64_t(stats_.roundTripMs);
-            if (now >= until) {
+            if (now >= until && quiet()) {
                 // Broken bytes, then silence: nothing asked is still coming.
                 const int32_t kind = brokenKind();
                 presumeLost(inflight_.size(), kind);
@@ -416,7 +422,7 @@ int32_t WalkStream::pump(bool settling, uint32_t offset, uint16_t length)
             }
         } else {
             until = lastByteAt_ + silence;
-            if (now >= until) {
+            if (now >= until && quiet()) {
                 silentAhead_ = inflight_.size() >= 2;
                 presumeLost(inflight_.size(), kErrTimeout);
                 return kErrTimeout;

@@ -24,6 +24,7 @@ ShowUninstDetails show
 !define MUI_FINISHPAGE_RUN_FUNCTION StartProgram
 !define MUI_FINISHPAGE_SHOWREADME "$INSTDIR\doc\user-guide.html"
 !define MUI_FINISHPAGE_SHOWREADME_NOTCHECKED
+!define MUI_FINISHPAGE_SHOWREADME_TEXT "$(GuideOpen)"
 
 !insertmacro MUI_PAGE_LICENSE "${LICENSE}"
 !insertmacro MUI_PAGE_DIRECTORY
@@ -40,6 +41,8 @@ LangString Comment ${LANG_ENGLISH} "Journal download, software image, clock and 
 LangString Comment ${LANG_RUSSIAN} "Журнал, программа, часы и показания контроллеров TARVEL по последовательной линии или модему"
 LangString Guide ${LANG_ENGLISH} "Vestan user guide"
 LangString Guide ${LANG_RUSSIAN} "Вестан - руководство пользователя"
+LangString GuideOpen ${LANG_ENGLISH} "Open the user guide"
+LangString GuideOpen ${LANG_RUSSIAN} "Открыть руководство пользователя"
 
 !define UNINSTKEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Vestan"
 
