@@ -18,6 +18,7 @@
 #include "maker/trvclnk/framecodec.h"
 #include "maker/trvclnk/linkerrors.h"
 #include "maker/trvclnk/walkstream.h"
+#include "protocol/protocol.h"
 #include "tools/linesim/faultmodel.h"
 
 #include <cstdio>
@@ -48,16 +49,13 @@ uint8_t objectByte(uint64_t at)
 
 Bytes blockRead(uint16_t length, uint32_t offset)
 {
-    return {kNet,
-            3,
-            uint8_t(kObject),
-            uint8_t(kObject >> 8),
-            uint8_t(length),
-            uint8_t(length >> 8),
-            uint8_t(offset),
-            uint8_t(offset >> 8),
-            uint8_t(offset >> 16),
-            uint8_t(offset >> 24)};
+    Bytes request(packet::kBlockOffsetAt + 4);
+    request[packet::kNetAt] = kNet;
+    request[packet::kCommandAt] = CmdBlock;
+    putU16(&request[packet::kObjectAt], kObject);
+    putU16(&request[packet::kCountAt], length);
+    putU32(&request[packet::kBlockOffsetAt], offset);
+    return request;
 }
 
 // The line and the controller behind it, on virtual time. Requests reach

@@ -17,6 +17,7 @@
 // no start mark or the four after it no good header.
 
 #include "maker/trvclnk/framecodec.h"
+#include "maker/trvclnk/fuzz/fuzzsupport.h"
 
 #include <array>
 #include <cstdint>
@@ -29,29 +30,12 @@ using namespace vestan::line;
 
 namespace {
 
+using vestan::fuzz::check;
+using vestan::fuzz::Chunker;
+
 using Bytes = std::vector<uint8_t>;
 
 constexpr std::array<size_t, 4> kLimits = {kMaxPayload, 0, 7, 300};
-
-void check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
-
-// xorshift32: the chunk sizes are a pure function of the input.
-struct Chunker
-{
-    uint32_t state;
-    size_t bound;
-    size_t next()
-    {
-        state ^= state << 13;
-        state ^= state >> 17;
-        state ^= state << 5;
-        return 1 + state % bound;
-    }
-};
 
 Bytes composeLine(const uint8_t *data, size_t size)
 {

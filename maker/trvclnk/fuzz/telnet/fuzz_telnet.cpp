@@ -13,6 +13,7 @@
 // Com Port Control state as the whole stream read at once; the answers are
 // whole negotiations, never more than the negotiations received.
 
+#include "maker/trvclnk/fuzz/fuzzsupport.h"
 #include "maker/trvclnk/telnetcodec.h"
 
 #include <cstdint>
@@ -23,26 +24,10 @@ using namespace vestan::trvclnk::telnet;
 
 namespace {
 
+using vestan::fuzz::check;
+using vestan::fuzz::Chunker;
+
 using Bytes = std::vector<uint8_t>;
-
-void check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
-
-struct Chunker
-{
-    uint32_t state;
-    size_t bound;
-    size_t next()
-    {
-        state ^= state << 13;
-        state ^= state >> 17;
-        state ^= state << 5;
-        return 1 + state % bound;
-    }
-};
 
 struct Read
 {
