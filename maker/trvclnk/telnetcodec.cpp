@@ -30,7 +30,11 @@ void appendNegotiation(std::vector<uint8_t> &out, uint8_t verb, uint8_t option)
 void appendComPortCommand(std::vector<uint8_t> &out, uint8_t command, const uint8_t *value,
                           size_t size)
 {
-    out.insert(out.end(), {kIac, kSb, kComPort, command});
+    out.push_back(kIac);
+    out.push_back(kSb);
+    out.push_back(kComPort);
+    // Every byte between SB and SE is data to Telnet, the command too.
+    appendEscaped(out, &command, 1);
     appendEscaped(out, value, size);
     out.insert(out.end(), {kIac, kSe});
 }
