@@ -1,6 +1,7 @@
 #include "maker/trvclnk/walkstream.h"
 
 #include "maker/trvclnk/linkerrors.h"
+#include "protocol/protocol.h"
 
 #include <algorithm>
 #include <cmath>
@@ -29,16 +30,6 @@ constexpr int64_t kPieceOverhead = 10 + 10 + 2 * int64_t(line::kFramingSize);
 // Doubtful readings of one piece kept to compare the next ones with.
 constexpr size_t kDoubtfulReadingsKept = 4;
 
-uint16_t u16At(const uint8_t *p)
-{
-    return uint16_t(p[0] | (p[1] << 8));
-}
-
-uint32_t u32At(const uint8_t *p)
-{
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
-
 } // namespace
 
 WalkStream::WalkStream(ByteChannel &channel, const PortSettings &settings, LinkStatistics &stats,
@@ -47,8 +38,8 @@ WalkStream::WalkStream(ByteChannel &channel, const PortSettings &settings, LinkS
       decoder_(kLinkBufferSize)
 {
     std::memcpy(head_.data(), first, head_.size());
-    portion_ = u16At(first + 4);
-    servedTo_ = u32At(first + 6);
+    portion_ = getU16(first + 4);
+    servedTo_ = getU32(first + 6);
     nextAsk_ = servedTo_;
     seen_ = decoder_.counters();
 }
@@ -57,8 +48,8 @@ bool WalkStream::continues(const uint8_t *request, uint16_t requestLength) const
 {
     if (requestLength != 10 || std::memcmp(request, head_.data(), 4) != 0)
         return false;
-    const uint16_t length = u16At(request + 4);
-    return length > 0 && length <= portion_ && u32At(request + 6) == servedTo_;
+    const uint16_t length = getU16(request + 4);
+    return length > 0 && length <= portion_ && getU32(request + 6) == servedTo_;
 }
 
 uint16_t WalkStream::pieceSize() const
@@ -242,11 +233,11 @@ bool WalkStream::takeFrames()
             continue;
         }
         if (p.size() < 10 || std::memcmp(p.data(), head_.data(), 4) != 0 ||
-            10 + size_t(u16At(p.data() + 4)) > p.size()) {
+            10 + size_t(getU16(p.data() + 4)) > p.size()) {
             ++stats_.strayFrames;
             continue;
         }
-        const uint32_t offset = u32At(p.data() + 6);
+        const uint32_t offset = getU32(p.data() + 6);
         receivedBytes_ += double(p.size() + line::kFramingSize);
         // The controller answers in order: what was asked before this one
         // and has not come is lost.
@@ -276,7 +267,7 @@ bool WalkStream::takeFrames()
 
 bool WalkStream::takeReading(uint32_t offset, const std::vector<uint8_t> &reply, bool doubtful)
 {
-    const uint16_t count = u16At(reply.data() + 4);
+    const uint16_t count = getU16(reply.data() + 4);
     const auto found = pieces_.find(offset);
     if (found == pieces_.end() || found->second.filled || count > found->second.length)
         return false;
@@ -442,8 +433,8 @@ int32_t WalkStream::serve(const uint8_t *request, uint8_t *reply, uint16_t reply
                           uint16_t *replyLength)
 {
     *replyLength = 0;
-    const uint32_t offset = u32At(request + 6);
-    const uint16_t length = u16At(request + 4);
+    const uint32_t offset = getU32(request + 6);
+    const uint16_t length = getU16(request + 4);
     const int32_t result = pump(false, offset, length);
     if (result != kOk)
         return result;
