@@ -49,6 +49,19 @@ void readWindowSettings(CliOptions &o)
     o.phone = v.phoneNumber;
 }
 
+// The readout's results, kept for the output.
+struct InfoLines : ControllerInfoSink
+{
+    QString handler, version;
+    QStringList summary;
+    void handlerVersion(const QString &text) override { handler = text; }
+    void header(const QString &v, const QStringList &l) override
+    {
+        version = v;
+        summary = l;
+    }
+};
+
 void print(const QString &text)
 {
     writeText(stdout, text + u'\n');
@@ -135,12 +148,7 @@ private:
             uint32_t size = 0;
             if (s_.requests.RequestSize(ObjJournalHeader, size, 0, QString()) != 0)
                 continue;
-            struct Sink : ControllerInfoSink
-            {
-                QString handler;
-                void handlerVersion(const QString &text) override { handler = text; }
-                void header(const QString &, const QStringList &) override {}
-            } sink;
+            InfoLines sink;
             ControllerInfo(s_, sink).readHandlerVersion();
             if (o_.json)
                 results_.append(QJsonObject{{QStringLiteral("net"), net},
@@ -217,17 +225,7 @@ private:
     // The texts of the information page: the two version lines and the summary.
     bool info(QJsonObject &r, QStringList &lines)
     {
-        struct Sink : ControllerInfoSink
-        {
-            QString handler, version;
-            QStringList summary;
-            void handlerVersion(const QString &text) override { handler = text; }
-            void header(const QString &v, const QStringList &l) override
-            {
-                version = v;
-                summary = l;
-            }
-        } sink;
+        InfoLines sink;
         ControllerInfo reader(s_, sink);
         const bool ok = reader.read() == 0 && reader.headerRead();
         if (!sink.handler.isEmpty())
@@ -243,27 +241,24 @@ private:
     // The record search of the clock page; "not found" is an answer too.
     bool find(QJsonObject &r, QStringList &lines)
     {
-        const RecordSearchOutcome found = searchRecord(s_, o_.findStamp, o_.findMilliseconds);
+        const RecordSearchOutcome found = searchRecord(s_, o_.findStamp, o_.findStamp.milliseconds);
         r.insert(QStringLiteral("key"), found.keyText);
         r.insert(QStringLiteral("text"), found.resultText);
         if (!found.answered)
             return false;
-        r.insert(QStringLiteral("record"), int(found.found.recordNumber));
-        if (found.found.recordNumber != 0)
+        r.insert(QStringLiteral("record"), int(found.found.number));
+        if (found.found.number != 0)
             r.insert(QStringLiteral("stamp"),
-                     recordStampText(found.found.stamp, found.found.milliseconds));
-        lines << QStringLiteral("%1  %2").arg(found.found.recordNumber).arg(found.resultText);
+                     recordStampText(found.found.stamp, found.found.stamp.milliseconds));
+        lines << QStringLiteral("%1  %2").arg(found.found.number).arg(found.resultText);
         return true;
     }
 
     // Shown as the system writes paths (backslashes on Windows), in every
     // message and result that names it.
-    QString target(int net) const
+    QString target(int net, const QString &date) const
     {
-        return QDir::toNativeSeparators(
-            QFileInfo(
-                o_.outputFor(net, host_.localTime().toString(QStringLiteral("yyyyMMdd-HHmmss"))))
-                .absoluteFilePath());
+        return QDir::toNativeSeparators(QFileInfo(o_.outputFor(net, date)).absoluteFilePath());
     }
 
     bool store(int net, const QList<TransferPiece> &pieces, bool resumable, QJsonObject &r,
@@ -273,10 +268,10 @@ private:
         download.force = o_.force;
         download.resumable = resumable;
         download.resume = o_.resume;
-        const QString file = target(net);
+        const QString file =
+            target(net, host_.localTime().toString(QStringLiteral("yyyyMMdd-HHmmss")));
         // Named without the date, so that a later run finds it to continue.
-        const QString part = CliDownload::partialName(
-            QDir::toNativeSeparators(QFileInfo(o_.outputFor(net, QString())).absoluteFilePath()));
+        const QString part = CliDownload::partialName(target(net, QString()));
         const DownloadOutcome outcome = download.run(net, file, part, pieces);
         keptInTemporaryFile_ = outcome.keptInTemporaryFile;
         if (!outcome.partial.isEmpty())

@@ -61,8 +61,9 @@ bool parseNets(const QString &text, QList<int> &nets)
     return !nets.isEmpty();
 }
 
-bool parseDateTime(const QString &text, bool withMilliseconds, JournalDateTime &t,
-                   uint16_t &milliseconds)
+// "2026-12-09 10:05:07" (or with ".250" milliseconds when wanted) into its
+// fields; false for anything that is not a date and time of the calendar.
+static bool parseDateTime(const QString &text, bool withMilliseconds, JournalDateTime &t)
 {
     static const QRegularExpression pattern(
         QStringLiteral("^(\\d{4})-(\\d{1,2})-(\\d{1,2})[ T](\\d{1,2}):(\\d{1,2}):(\\d{1,2})"
@@ -80,7 +81,7 @@ bool parseDateTime(const QString &text, bool withMilliseconds, JournalDateTime &
     t.minutes = uint8_t(n(5));
     t.seconds = uint8_t(n(6));
     // ".25" is a quarter of a second, as written.
-    milliseconds = m.hasCaptured(7) ? uint16_t(m.captured(7).leftJustified(3, u'0').toInt()) : 0;
+    t.milliseconds = m.hasCaptured(7) ? uint16_t(m.captured(7).leftJustified(3, u'0').toInt()) : 0;
     return true;
 }
 
@@ -139,12 +140,11 @@ QString parseArguments(const QStringList &args, CliOptions &o)
             if (!value(o.output) || o.output.isEmpty())
                 return QStringLiteral("-o needs a file name");
         } else if (a == QLatin1String("--set") && o.command == QLatin1String("clock")) {
-            uint16_t ignored = 0;
             if (!value(v))
                 return QStringLiteral("--set needs now or \"YYYY-MM-DD hh:mm:ss\"");
             o.setClock = true;
             o.setNow = v == QLatin1String("now");
-            if (!o.setNow && !parseDateTime(v, false, o.setTo, ignored))
+            if (!o.setNow && !parseDateTime(v, false, o.setTo))
                 return QStringLiteral("--set needs now or a date and time \"YYYY-MM-DD hh:mm:ss\"");
         } else if (a == QLatin1String("--size") && o.command == QLatin1String("image")) {
             if (!value(v) || (v != QLatin1String("standard") && v != QLatin1String("reported")))
@@ -155,9 +155,8 @@ QString parseArguments(const QStringList &args, CliOptions &o)
             keyGiven = true;
             if (a == QLatin1String("last")) {
                 // The greatest key there is: the controller answers with its newest record.
-                o.findStamp = {65535, 12, 31, 23, 59, 59};
-                o.findMilliseconds = 999;
-            } else if (!parseDateTime(a, true, o.findStamp, o.findMilliseconds)) {
+                o.findStamp = {65535, 12, 31, 23, 59, 59, 999};
+            } else if (!parseDateTime(a, true, o.findStamp)) {
                 return QStringLiteral(
                     "find needs last or a date and time \"YYYY-MM-DD hh:mm:ss.mmm\"");
             }

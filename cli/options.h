@@ -43,9 +43,8 @@ struct CliOptions
     bool setNow = false;
     JournalDateTime setTo;
 
-    // find: the key
+    // find: the key, with its milliseconds
     JournalDateTime findStamp;
-    uint16_t findMilliseconds = 0;
 
     FlashSizeChoice flashSize = FlashSizeChoice::Ask;
 
@@ -54,11 +53,6 @@ struct CliOptions
 };
 
 bool parseNets(const QString &text, QList<int> &nets);
-
-// "2026-12-09 10:05:07" (or with ".250" milliseconds when wanted) into its
-// fields; false for anything that is not a date and time of the calendar.
-bool parseDateTime(const QString &text, bool withMilliseconds, JournalDateTime &t,
-                   uint16_t &milliseconds);
 
 // Empty, or the one line that says what is wrong. `o` comes in with the
 // window's settings as defaults.

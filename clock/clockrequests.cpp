@@ -46,31 +46,29 @@ QString recordSearchRunningText(const QString &keyText)
 RecordSearchOutcome searchRecord(Session &state, const JournalDateTime &stamp,
                                  uint16_t milliseconds)
 {
-    RecordStamp key;
-    key.stamp = stamp;
-    key.milliseconds = milliseconds;
-    const auto keyBytes = key.toBytes();
+    std::array<uint8_t, kRecordStampSize> keyBytes{};
+    RecordStamp key{0, stamp};
+    key.stamp.milliseconds = milliseconds;
+    putRecordStamp(keyBytes.data(), key);
     RecordSearchOutcome outcome;
-    outcome.keyText = recordStampText(key.stamp, key.milliseconds);
+    outcome.keyText = recordStampText(key.stamp, milliseconds);
     const QByteArray keyText = outcome.keyText.toUtf8();
 
     ReplyData reply;
-    if (state.requests.RequestRecord(ObjRecordSearch, RecordStamp::kSize, keyBytes.data(), reply, 1,
+    if (state.requests.RequestRecord(ObjRecordSearch, kRecordStampSize, keyBytes.data(), reply, 1,
                                      QStringLiteral("Поиск записи")) != 0) {
         outcome.resultText = QString::asprintf("%s  ОШИБКА ПОИСКА", keyText.constData());
         return outcome;
     }
     outcome.answered = true;
-    outcome.found = RecordStamp::fromBytes(reply.data.data());
-    if (outcome.found.recordNumber == 0) {
+    outcome.found = getRecordStamp(reply.data.data());
+    if (outcome.found.number == 0) {
         outcome.resultText = QString::asprintf("%s  ЗАПИСЬ НЕ НАЙДЕНА", keyText.constData());
         return outcome;
     }
     const JournalDateTime &s = outcome.found.stamp;
-    outcome.resultText = QString::asprintf(
-        "%s ->[Ok]-> %02u.%02u.%04u,  %02u:%02u:%02u,%03u", keyText.constData(), unsigned(s.day),
-        unsigned(s.month), unsigned(s.year), unsigned(s.hours), unsigned(s.minutes),
-        unsigned(s.seconds), unsigned(outcome.found.milliseconds));
+    outcome.resultText =
+        outcome.keyText + QStringLiteral(" ->[Ok]-> ") + recordStampText(s, s.milliseconds);
     return outcome;
 }
 

@@ -25,7 +25,7 @@ QString recordStampText(const JournalDateTime &t, unsigned milliseconds);
 struct RecordSearchOutcome
 {
     bool answered = false; // the controller answered with a record stamp
-    RecordStamp found;     // recordNumber 0: no record found
+    RecordStamp found;     // number 0: no record found
     QString keyText;
     QString resultText; // the key text with the search's result
 };

@@ -30,20 +30,6 @@ CtlDateTime CtlDateTime::fromBytes(const uint8_t *bytes)
     return t;
 }
 
-std::array<uint8_t, RecordStamp::kSize> RecordStamp::toBytes() const
-{
-    std::array<uint8_t, kSize> bytes{};
-    putRecordStamp(bytes.data(), recordNumber, stamp, milliseconds);
-    return bytes;
-}
-
-RecordStamp RecordStamp::fromBytes(const uint8_t *bytes)
-{
-    RecordStamp r;
-    getRecordStamp(bytes, r.recordNumber, r.stamp, r.milliseconds);
-    return r;
-}
-
 QString weekdayName(unsigned dayOfWeek)
 {
     // Saturday's first letter is a Latin C, as the controller's users know it.

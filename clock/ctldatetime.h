@@ -27,35 +27,6 @@ struct CtlDateTime
     static CtlDateTime fromBytes(const uint8_t *bytes);
 };
 
-// A time stamp of the journal: 7 bytes, year first (little-endian), no day
-// of week. Also the values of the page's six date and time fields.
-struct JournalDateTime
-{
-    static constexpr int kSize = kJournalDateTimeSize;
-
-    uint16_t year = 0;
-    uint8_t month = 0;
-    uint8_t day = 0;
-    uint8_t hours = 0;
-    uint8_t minutes = 0;
-    uint8_t seconds = 0;
-};
-
-// The key of the record search and the controller's answer to it: record
-// number (0 in the key; 0 in a reply means none found), time stamp,
-// milliseconds. 11 bytes.
-struct RecordStamp
-{
-    static constexpr int kSize = kRecordStampSize;
-
-    uint16_t recordNumber = 0;
-    JournalDateTime stamp;
-    uint16_t milliseconds = 0;
-
-    std::array<uint8_t, kSize> toBytes() const;
-    static RecordStamp fromBytes(const uint8_t *bytes);
-};
-
 // The name of a day-of-week byte of CtlDateTime; "???" for values above 6.
 QString weekdayName(unsigned dayOfWeek);
 // The clock as the clock page shows it: "day.month.year (weekday number-name),  hh:mm:ss".

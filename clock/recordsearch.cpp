@@ -24,7 +24,7 @@ void RecordSearch::BtnFindClick()
 
     const RecordSearchOutcome outcome = searchRecord(state_, stamp, milliseconds);
     if (outcome.answered)
-        recordNumber_->setText(QString::asprintf("%u", unsigned(outcome.found.recordNumber)));
+        recordNumber_->setText(QString::asprintf("%u", unsigned(outcome.found.number)));
     result_->setText(outcome.resultText);
 }
 

@@ -40,17 +40,13 @@ QString FormatJournalDateTime(const uint8_t *record)
 {
     if (!record)
         return QString();
-    struct
-    {
-        unsigned year, month, day, hours, minutes, seconds;
-    } t;
-    getJournalDateTime(record, t);
-    const auto [year, month, day, hours, minutes, seconds] = t;
-    if (month >= 1 && month <= 12)
-        return QString::asprintf("%02u-%s-%04u, %02u:%02u:%02u", day, kMonths[month - 1], year,
-                                 hours, minutes, seconds);
-    return QString::asprintf("  %02u.%02u.%04u, %02u:%02u:%02u", day, month, year, hours, minutes,
-                             seconds);
+    // The fields promote to int: %d prints each as the byte or word it is.
+    const JournalDateTime t = getJournalDateTime(record);
+    if (t.month >= 1 && t.month <= 12)
+        return QString::asprintf("%02d-%s-%04d, %02d:%02d:%02d", t.day, kMonths[t.month - 1],
+                                 t.year, t.hours, t.minutes, t.seconds);
+    return QString::asprintf("  %02d.%02d.%04d, %02d:%02d:%02d", t.day, t.month, t.year, t.hours,
+                             t.minutes, t.seconds);
 }
 
 QString formatHandlerVersion(const uint8_t *data)

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <tuple>
 
 // The controller's request protocol as the program, the link library and the
 // simulator all speak it: object codes, packet layout, the link buffer, the
@@ -76,11 +77,28 @@ inline void putU32(uint8_t *p, uint32_t v)
 }
 
 // The journal's date and time: 7 bytes, year first (little-endian), no day of
-// week. T is any record with the members year, month, day, hours, minutes,
-// seconds.
+// week. The milliseconds travel only in a RecordStamp. Earlier compares less.
 inline constexpr std::size_t kJournalDateTimeSize = 7;
 
-template <typename T> void putJournalDateTime(uint8_t *p, const T &t)
+struct JournalDateTime
+{
+    uint16_t year = 0;
+    uint8_t month = 0;
+    uint8_t day = 0;
+    uint8_t hours = 0;
+    uint8_t minutes = 0;
+    uint8_t seconds = 0;
+    uint16_t milliseconds = 0;
+
+    friend bool operator==(const JournalDateTime &, const JournalDateTime &) = default;
+    friend bool operator<(const JournalDateTime &a, const JournalDateTime &b)
+    {
+        return std::tie(a.year, a.month, a.day, a.hours, a.minutes, a.seconds, a.milliseconds) <
+               std::tie(b.year, b.month, b.day, b.hours, b.minutes, b.seconds, b.milliseconds);
+    }
+};
+
+inline void putJournalDateTime(uint8_t *p, const JournalDateTime &t)
 {
     putU16(p, t.year);
     p[2] = t.month;
@@ -90,34 +108,37 @@ template <typename T> void putJournalDateTime(uint8_t *p, const T &t)
     p[6] = t.seconds;
 }
 
-template <typename T> void getJournalDateTime(const uint8_t *p, T &t)
+// Milliseconds 0: the 7 bytes have none.
+inline JournalDateTime getJournalDateTime(const uint8_t *p)
 {
-    t.year = getU16(p);
-    t.month = p[2];
-    t.day = p[3];
-    t.hours = p[4];
-    t.minutes = p[5];
-    t.seconds = p[6];
+    return {getU16(p), p[2], p[3], p[4], p[5], p[6]};
 }
 
-// A record's head, also the record search's key and answer: record number,
-// date and time, milliseconds. 11 bytes.
+// A record's head, also the record search's key and answer: record number
+// (1-based; 0 in the key, and in a reply when none was found), date and time,
+// milliseconds. 11 bytes.
 inline constexpr std::size_t kRecordStampSize = 11;
 
-template <typename T>
-void putRecordStamp(uint8_t *p, uint16_t number, const T &stamp, uint16_t milliseconds)
+struct RecordStamp
 {
-    putU16(p, number);
-    putJournalDateTime(p + 2, stamp);
-    putU16(p + 2 + kJournalDateTimeSize, milliseconds);
+    uint16_t number = 0;
+    JournalDateTime stamp;
+
+    friend bool operator==(const RecordStamp &, const RecordStamp &) = default;
+};
+
+inline void putRecordStamp(uint8_t *p, const RecordStamp &r)
+{
+    putU16(p, r.number);
+    putJournalDateTime(p + 2, r.stamp);
+    putU16(p + 2 + kJournalDateTimeSize, r.stamp.milliseconds);
 }
 
-template <typename T>
-void getRecordStamp(const uint8_t *p, uint16_t &number, T &stamp, uint16_t &milliseconds)
+inline RecordStamp getRecordStamp(const uint8_t *p)
 {
-    number = getU16(p);
-    getJournalDateTime(p + 2, stamp);
-    milliseconds = getU16(p + 2 + kJournalDateTimeSize);
+    RecordStamp r{getU16(p), getJournalDateTime(p + 2)};
+    r.stamp.milliseconds = getU16(p + 2 + kJournalDateTimeSize);
+    return r;
 }
 
 } // namespace vestan

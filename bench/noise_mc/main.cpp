@@ -131,16 +131,14 @@ private:
 
     void answer(int64_t arrives)
     {
-        if (request_.size() != 10 || request_[1] != 3)
+        if (request_.size() != packet::kBlockDataAt || request_[packet::kCommandAt] != CmdBlock)
             return;
-        const uint16_t length = uint16_t(request_[4] | request_[5] << 8);
-        const uint32_t offset = uint32_t(request_[6]) | uint32_t(request_[7]) << 8 |
-                                uint32_t(request_[8]) << 16 | uint32_t(request_[9]) << 24;
+        const uint16_t length = getU16(&request_[packet::kCountAt]);
+        const uint32_t offset = getU32(&request_[packet::kBlockOffsetAt]);
         const uint32_t count =
             offset < kObjectSize ? std::min<uint32_t>(length, kObjectSize - offset) : 0;
         reply_.assign(request_.begin(), request_.end());
-        reply_[4] = uint8_t(count);
-        reply_[5] = uint8_t(count >> 8);
+        putU16(&reply_[packet::kCountAt], uint16_t(count));
         for (uint32_t i = 0; i < count; ++i)
             reply_.push_back(objectByte(uint64_t(offset) + i));
         frame_.clear();

@@ -70,12 +70,6 @@ void copyText(const uint8_t *field, std::size_t fieldSize, std::array<char, N> &
         out[i] = char(field[i]);
 }
 
-Stamp stampAt(const uint8_t *p, std::size_t at) noexcept
-{
-    return decodeDateTime(
-        std::span<const uint8_t, kJournalDateTimeSize>(p + at, kJournalDateTimeSize));
-}
-
 } // namespace
 
 HeaderStatus checkHeaderStart(std::span<const uint8_t> bytes) noexcept
@@ -107,10 +101,10 @@ HeaderStatus decodeHeader(std::span<const uint8_t> bytes, HeaderFields &out) noe
     out.recordSize = head.recordSize;
     out.maxVariables = head.maxVariables;
     out.dataSize = head.dataSize;
-    out.firstPowerOn = stampAt(p, kFirstPowerOnAt);
-    out.lastPowerOn = stampAt(p, kLastPowerOnAt);
-    out.settingsSaved = stampAt(p, kSettingsSavedAt);
-    out.parametersRequested = stampAt(p, kParametersAt);
+    out.firstPowerOn = getJournalDateTime(p + kFirstPowerOnAt);
+    out.lastPowerOn = getJournalDateTime(p + kLastPowerOnAt);
+    out.settingsSaved = getJournalDateTime(p + kSettingsSavedAt);
+    out.parametersRequested = getJournalDateTime(p + kParametersAt);
     copyText(p + kVersionTextAt, kVersionTextSize, out.versionText);
     copyText(p + kControllerNameAt, kControllerNameSize, out.controllerName);
     return HeaderStatus::Ok;

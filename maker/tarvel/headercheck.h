@@ -39,10 +39,10 @@ struct HeaderFields
     uint16_t recordSize = 0;
     uint16_t maxVariables = 0;
     uint32_t dataSize = 0;
-    Stamp firstPowerOn;
-    Stamp lastPowerOn;
-    Stamp settingsSaved;
-    Stamp parametersRequested;
+    JournalDateTime firstPowerOn;
+    JournalDateTime lastPowerOn;
+    JournalDateTime settingsSaved;
+    JournalDateTime parametersRequested;
     std::array<char, 64> versionText{};
     std::array<char, 76> controllerName{};
 };

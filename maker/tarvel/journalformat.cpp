@@ -73,7 +73,7 @@ std::string encodedText(const std::string &utf8, std::size_t field, const char *
     return text;
 }
 
-void checkRealStamp(const Stamp &s)
+void checkRealStamp(const JournalDateTime &s)
 {
     using namespace std::chrono;
     const year_month_day date{year{s.year}, month{s.month}, day{s.day}};
@@ -95,30 +95,6 @@ uint32_t crc32(std::span<const uint8_t> bytes, uint32_t crc)
     for (uint8_t b : bytes)
         crc = kCrcTable[(crc ^ b) & 0xFF] ^ (crc >> 8);
     return ~crc;
-}
-
-void encodeDateTime(const Stamp &stamp, std::span<uint8_t, kJournalDateTimeSize> out)
-{
-    putJournalDateTime(out.data(), stamp);
-}
-
-Stamp decodeDateTime(std::span<const uint8_t, kJournalDateTimeSize> in)
-{
-    Stamp s;
-    getJournalDateTime(in.data(), s);
-    return s;
-}
-
-void encodeRecordStamp(const RecordStamp &stamp, std::span<uint8_t, kRecordStampSize> out)
-{
-    putRecordStamp(out.data(), stamp.number, stamp.stamp, stamp.stamp.milliseconds);
-}
-
-RecordStamp decodeRecordStamp(std::span<const uint8_t, kRecordStampSize> in)
-{
-    RecordStamp r;
-    getRecordStamp(in.data(), r.number, r.stamp, r.stamp.milliseconds);
-    return r;
 }
 
 void validateSpec(const JournalSpec &spec)
@@ -161,13 +137,10 @@ std::vector<uint8_t> encodeHeader(const JournalSpec &spec)
     putU16(p + kRecordSizeAt, spec.recordSize);
     putU16(p + kMaxVariablesAt, spec.maxVariables);
     putU32(p + kDataSizeAt, uint32_t(dataSize(spec)));
-    const auto stampAt = [p](std::size_t at) {
-        return std::span<uint8_t, kJournalDateTimeSize>(p + at, kJournalDateTimeSize);
-    };
-    encodeDateTime(spec.firstPowerOn, stampAt(kFirstPowerOnAt));
-    encodeDateTime(spec.lastPowerOn, stampAt(kLastPowerOnAt));
-    encodeDateTime(spec.settingsSaved, stampAt(kSettingsSavedAt));
-    encodeDateTime(spec.parametersRequested, stampAt(kParametersAt));
+    putJournalDateTime(p + kFirstPowerOnAt, spec.firstPowerOn);
+    putJournalDateTime(p + kLastPowerOnAt, spec.lastPowerOn);
+    putJournalDateTime(p + kSettingsSavedAt, spec.settingsSaved);
+    putJournalDateTime(p + kParametersAt, spec.parametersRequested);
 
     putText(p + kVersionTextAt, encodedText(spec.versionText, kVersionTextSize, "version text"));
     putText(p + kControllerNameAt,
@@ -179,10 +152,10 @@ std::vector<uint8_t> encodeHeader(const JournalSpec &spec)
     return h;
 }
 
-Stamp recordStamp(const JournalSpec &spec, uint32_t index)
+JournalDateTime recordStamp(const JournalSpec &spec, uint32_t index)
 {
     using namespace std::chrono;
-    const Stamp &f = spec.firstRecord;
+    const JournalDateTime &f = spec.firstRecord;
     const sys_days firstDay{year_month_day{year{f.year}, month{f.month}, day{f.day}}};
     const milliseconds at = firstDay.time_since_epoch() + hours{f.hours} + minutes{f.minutes} +
                             seconds{f.seconds} + milliseconds{f.milliseconds} +
@@ -191,7 +164,7 @@ Stamp recordStamp(const JournalSpec &spec, uint32_t index)
     const year_month_day date{day};
     const hh_mm_ss<milliseconds> time{at - day.time_since_epoch()};
 
-    Stamp s;
+    JournalDateTime s;
     s.year = uint16_t(int(date.year()));
     s.month = uint8_t(unsigned(date.month()));
     s.day = uint8_t(unsigned(date.day()));
@@ -202,7 +175,7 @@ Stamp recordStamp(const JournalSpec &spec, uint32_t index)
     return s;
 }
 
-RecordStamp findRecord(const JournalSpec &spec, const Stamp &key)
+RecordStamp findRecord(const JournalSpec &spec, const JournalDateTime &key)
 {
     if (spec.recordCount == 0 || key < recordStamp(spec, 0))
         return {};
@@ -219,7 +192,8 @@ RecordStamp findRecord(const JournalSpec &spec, const Stamp &key)
     return {uint16_t(lo), recordStamp(spec, lo - 1)};
 }
 
-void fillRecord(const JournalSpec &spec, uint32_t index, std::span<uint8_t> out)
+// One whole record (out.size() == spec.recordSize), index 0 .. recordCount - 1.
+static void fillRecord(const JournalSpec &spec, uint32_t index, std::span<uint8_t> out)
 {
     if (out.size() != spec.recordSize)
         throw std::invalid_argument("the record buffer does not match the record size");
@@ -227,36 +201,9 @@ void fillRecord(const JournalSpec &spec, uint32_t index, std::span<uint8_t> out)
         throw std::invalid_argument("the record size is smaller than the 11-byte record head");
     if (index >= spec.recordCount)
         throw std::out_of_range("record index beyond the journal");
-    encodeRecordStamp({uint16_t(index + 1), recordStamp(spec, index)},
-                      out.first<kRecordStampSize>());
+    putRecordStamp(out.data(), {uint16_t(index + 1), recordStamp(spec, index)});
     Filler(kRecordSeed ^ (uint64_t(index) << 20))
         .fill(out.data() + kRecordStampSize, out.size() - kRecordStampSize);
-}
-
-void fillData(const JournalSpec &spec, uint64_t offset, std::span<uint8_t> out)
-{
-    const uint64_t total = dataSize(spec);
-    if (offset > total || out.size() > total - offset)
-        throw std::out_of_range("data range beyond the journal's data area");
-    std::vector<uint8_t> partial;
-    std::size_t done = 0;
-    while (done < out.size()) {
-        const uint64_t at = offset + done;
-        const auto index = uint32_t(at / spec.recordSize);
-        const auto within = std::size_t(at % spec.recordSize);
-        const std::size_t want = out.size() - done;
-        if (within == 0 && want >= spec.recordSize) {
-            fillRecord(spec, index, out.subspan(done, spec.recordSize));
-            done += spec.recordSize;
-            continue;
-        }
-        partial.resize(spec.recordSize);
-        fillRecord(spec, index, partial);
-        const std::size_t n = std::min(want, partial.size() - within);
-        std::copy_n(partial.begin() + std::ptrdiff_t(within), n,
-                    out.begin() + std::ptrdiff_t(done));
-        done += n;
-    }
 }
 
 Journal generateJournal(const JournalSpec &spec)

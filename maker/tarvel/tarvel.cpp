@@ -59,13 +59,6 @@ const Texts &texts()
     return instance;
 }
 
-void putStamp(uint8_t *record, std::size_t at, const vestan::journalformat::Stamp &s)
-{
-    vestan::journalformat::encodeDateTime(
-        s, std::span<uint8_t, vestan::journalformat::kJournalDateTimeSize>(
-               record + at, vestan::journalformat::kJournalDateTimeSize));
-}
-
 template <std::size_t N>
 void putText(uint8_t *record, std::size_t at, std::size_t size, const std::array<char, N> &text)
 {
@@ -80,10 +73,10 @@ void fillRecord(uint8_t *record, const HeaderFields &f)
     putU32(record + rec::kValidFlag, 1);
     record[rec::kFormatVersion] = uint8_t(f.formatVersion);
     putText(record, rec::kVersionText, rec::kVersionTextSize, f.versionText);
-    putStamp(record, rec::kFirstPowerOn, f.firstPowerOn);
-    putStamp(record, rec::kLastPowerOn, f.lastPowerOn);
-    putStamp(record, rec::kSettingsSaved, f.settingsSaved);
-    putStamp(record, rec::kParametersRequested, f.parametersRequested);
+    putJournalDateTime(record + rec::kFirstPowerOn, f.firstPowerOn);
+    putJournalDateTime(record + rec::kLastPowerOn, f.lastPowerOn);
+    putJournalDateTime(record + rec::kSettingsSaved, f.settingsSaved);
+    putJournalDateTime(record + rec::kParametersRequested, f.parametersRequested);
     putText(record, rec::kControllerName, rec::kControllerNameSize, f.controllerName);
     putU16(record + rec::kRecordCount, uint16_t(f.recordCount));
     putU16(record + rec::kRecordSize, f.recordSize);

@@ -134,10 +134,10 @@ TEST_F(ProgramEndToEnd, RecordSearchBetweenTwoRecordsFindsTheEarlierAndMaxFindsT
     ASSERT_NO_FATAL_FAILURE(openLink());
     const journalformat::JournalSpec spec = simJournal(1000);
     // Record 42 and record 43 are 1500 ms apart; the key lies 700 ms after 42.
-    const journalformat::Stamp r42 = journalformat::recordStamp(spec, 41);
-    const journalformat::Stamp r43 = journalformat::recordStamp(spec, 42);
+    const JournalDateTime r42 = journalformat::recordStamp(spec, 41);
+    const JournalDateTime r43 = journalformat::recordStamp(spec, 42);
     uint32_t keyMs = r42.milliseconds + 700;
-    journalformat::Stamp key = r42;
+    JournalDateTime key = r42;
     key.seconds = uint8_t(key.seconds + keyMs / 1000);
     key.milliseconds = uint16_t(keyMs % 1000);
     ASSERT_TRUE(r42 < key && key < r43);
@@ -152,7 +152,7 @@ TEST_F(ProgramEndToEnd, RecordSearchBetweenTwoRecordsFindsTheEarlierAndMaxFindsT
     click("BtnFind");
     ASSERT_TRUE(host.boxes.empty()) << boxText();
     EXPECT_EQ(label("StTxtIDRec"), QStringLiteral("42"));
-    const auto stamp = [](const journalformat::Stamp &s) {
+    const auto stamp = [](const JournalDateTime &s) {
         return QString::asprintf("%02u.%02u.%04u,  %02u:%02u:%02u,%03u", unsigned(s.day),
                                  unsigned(s.month), unsigned(s.year), unsigned(s.hours),
                                  unsigned(s.minutes), unsigned(s.seconds),

@@ -35,8 +35,6 @@ public:
     Run next(std::size_t size, std::int64_t nowNs);
 
     bool deadAt(std::int64_t nowNs) const { return deadUntil_ && nowNs < *deadUntil_; }
-    // The end of the current dead window, if one is open.
-    std::optional<std::int64_t> deadUntil() const { return deadUntil_; }
     std::uint64_t cuts() const { return cuts_; }
 
 private:

@@ -103,11 +103,6 @@ QString ShotSession::text(const char *name) const
     throw ShotFailure{QStringLiteral("no text in ") + QString::fromLatin1(name)};
 }
 
-void ShotSession::setText(const char *name, const QString &text)
-{
-    find<QLineEdit>(name)->setText(text);
-}
-
 void ShotSession::click(const char *name)
 {
     auto *button = find<QAbstractButton>(name);

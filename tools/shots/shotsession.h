@@ -37,7 +37,6 @@ public:
     // Starts the line and the program and shows the window.
     void start();
 
-    MainWindow &window() { return *window_; }
     ProgramState &state() { return *state_; }
     test::AutoHost &host() { return host_; }
 
@@ -49,7 +48,6 @@ public:
         return found;
     }
     QString text(const char *name) const;
-    void setText(const char *name, const QString &text);
 
     // Clicks an enabled button as the user would.
     void click(const char *name);

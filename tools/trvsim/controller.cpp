@@ -132,11 +132,9 @@ std::optional<Bytes> Controller::objectBytes(uint16_t code)
 
 Bytes Controller::search(const uint8_t *key, size_t length)
 {
-    uint8_t raw[journalformat::kRecordStampSize] = {};
+    uint8_t raw[kRecordStampSize] = {};
     std::memcpy(raw, key, std::min(length, sizeof raw));
-    const auto wanted = journalformat::decodeRecordStamp(std::span<const uint8_t, 11>(raw, 11));
-    const auto found = journalformat::findRecord(spec_, wanted.stamp);
-    journalformat::encodeRecordStamp(found, std::span<uint8_t, 11>(lastSearch_.data(), 11));
+    putRecordStamp(lastSearch_.data(), journalformat::findRecord(spec_, getRecordStamp(raw).stamp));
     return lastSearch_;
 }
 
@@ -151,7 +149,7 @@ uint16_t Controller::write(uint16_t code, const uint8_t *data, size_t length)
         return clock_.set(bytes) ? uint16_t(length) : 0;
     }
     case ObjRecordSearch:
-        if (length != journalformat::kRecordStampSize)
+        if (length != kRecordStampSize)
             return 0;
         search(data, length);
         return uint16_t(length);

@@ -51,7 +51,7 @@ private:
     journalformat::Journal journal_;
     Bytes flash_;
     SimClock clock_;
-    Bytes lastSearch_ = Bytes(journalformat::kRecordStampSize, 0);
+    Bytes lastSearch_ = Bytes(kRecordStampSize, 0);
     Bytes scratch_;
 };
 

@@ -12,8 +12,6 @@
 namespace vestan::trvsim {
 namespace {
 
-// The longest request: the link buffer of the program.
-constexpr size_t kMaxRequest = 1071;
 // A frame that stops arriving for this long is given up.
 constexpr int64_t kStallMs = 200;
 // A reply nobody reads for this long is dropped.
@@ -34,7 +32,7 @@ LineServer::LineServer(int fd, const SimOptions &options, Controller &controller
 LineServer::LineServer(int fd, const SimOptions &options, std::map<int, Controller *> controllers,
                        std::FILE *events)
     : fd_(fd), options_(options), controllers_(std::move(controllers)), events_(events),
-      decoder_(kMaxRequest, false)
+      decoder_(kLinkBufferSize, false)
 {
     if (options.modem)
         modem_ = std::make_unique<ModemEmulator>(options.modemFail, options.guardMs);
@@ -114,15 +112,14 @@ bool LineServer::forges(const Bytes &reply) const
 {
     const auto &f = options_.forgeBurst;
     if (!f || (f->times != 0 && forged_ >= f->times) || reply.size() < 4 ||
-        uint16_t(reply[2] | reply[3] << 8) != f->code)
+        getU16(&reply[packet::kObjectAt]) != f->code)
         return false;
     if (!f->byte)
         return true;
-    if (reply[1] != 3 || reply.size() < 10)
+    if (reply[packet::kCommandAt] != CmdBlock || reply.size() < packet::kBlockDataAt)
         return false;
-    const uint32_t count = uint32_t(reply[4] | reply[5] << 8);
-    const uint32_t offset = uint32_t(reply[6]) | uint32_t(reply[7]) << 8 |
-                            uint32_t(reply[8]) << 16 | uint32_t(reply[9]) << 24;
+    const uint32_t count = getU16(&reply[packet::kCountAt]);
+    const uint32_t offset = getU32(&reply[packet::kBlockOffsetAt]);
     return *f->byte >= offset && *f->byte - offset < count;
 }
 

@@ -193,14 +193,11 @@ std::optional<SimOptions> parseOptions(const std::vector<std::string> &args, std
             o.nets.clear();
             if (!value(text) || text.empty())
                 return fail("--net needs numbers of 1 .. 250, separated by commas");
-            size_t from = 0;
-            while (from <= text.size()) {
-                const size_t comma = std::min(text.find(',', from), text.size());
-                if (!parseInteger(text.substr(from, comma - from), 1, 250, n))
+            for (const std::string &part : split(text, ',')) {
+                if (!parseInteger(part, 1, 250, n))
                     return fail("--net needs numbers of 1 .. 250, separated by commas");
                 if (std::find(o.nets.begin(), o.nets.end(), int(n)) == o.nets.end())
                     o.nets.push_back(int(n));
-                from = comma + 1;
             }
             o.net = o.nets.front();
         } else if (name == "--dump") {

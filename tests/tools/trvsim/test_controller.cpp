@@ -152,15 +152,14 @@ TEST(Controller, SearchFindsTheRecordAtOrBeforeTheKey)
 {
     Controller c(smallJournal());
     const auto &spec = c.journalSpec();
-    const auto search = [&](const vestan::journalformat::Stamp &key) {
+    const auto search = [&](const vestan::JournalDateTime &key) {
         uint8_t raw[11];
-        vestan::journalformat::encodeRecordStamp({0, key}, std::span<uint8_t, 11>(raw, 11));
+        vestan::putRecordStamp(raw, {0, key});
         Bytes request = {33, 2, 0xFF, 0x0A, 11, 0};
         request.insert(request.end(), raw, raw + 11);
         const Bytes reply = ask(c, request);
         EXPECT_EQ(reply.size(), 17u);
-        return vestan::journalformat::decodeRecordStamp(
-            std::span<const uint8_t, 11>(reply.data() + 6, 11));
+        return vestan::getRecordStamp(reply.data() + 6);
     };
     const auto stamp = [&](uint32_t index) {
         return vestan::journalformat::recordStamp(spec, index);
