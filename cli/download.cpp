@@ -33,6 +33,14 @@ QJsonArray pieceSizes(const QList<TransferPiece> &pieces)
     return sizes;
 }
 
+uint64_t totalSize(const QList<TransferPiece> &pieces)
+{
+    uint64_t total = 0;
+    for (const TransferPiece &p : pieces)
+        total += p.size;
+    return total;
+}
+
 QString sha256Of(const QString &path)
 {
     QFile file(path);
@@ -65,10 +73,7 @@ QString CliDownload::loadPartial(const QString &part, int net, const QList<Trans
     const qint64 bytes = c.value(QStringLiteral("bytes")).toInteger(-1);
     if (!file.open(QIODevice::ReadOnly) || file.size() != bytes)
         return QStringLiteral("its length is not the one recorded");
-    uint64_t total = 0;
-    for (const TransferPiece &p : pieces)
-        total += p.size;
-    if (uint64_t(bytes) >= total)
+    if (uint64_t(bytes) >= totalSize(pieces))
         return QStringLiteral("it is longer than the download");
     kept = file.readAll();
     if (kept.size() != bytes || c.value(QStringLiteral("sha256")).toString() != sha256Of(part))
@@ -170,9 +175,7 @@ DownloadOutcome CliDownload::run(int net, const QString &target, const QString &
         return outcome;
 
     net_ = net;
-    total_ = 0;
-    for (const TransferPiece &p : pieces)
-        total_ += p.size;
+    total_ = totalSize(pieces);
     terminal_ = isTerminal(stderr);
     startTick_ = host_.tickCount();
     transfer.fetch(pieces, kept_);

@@ -15,11 +15,6 @@ namespace rec = journalrecord;
 constexpr const char *kMonths[12] = {"Янв", "Фев", "Мар", "Апр", "Май", "Июн",
                                      "Июл", "Авг", "Сен", "Окт", "Ноя", "Дек"};
 
-unsigned u16At(const uint8_t *p)
-{
-    return getU16(p);
-}
-
 float floatAt(const uint8_t *p)
 {
     return std::bit_cast<float>(getU32(p));
@@ -40,7 +35,6 @@ QString FormatJournalDateTime(const uint8_t *record)
 {
     if (!record)
         return QString();
-    // The fields promote to int: %d prints each as the byte or word it is.
     const JournalDateTime t = getJournalDateTime(record);
     if (t.month >= 1 && t.month <= 12)
         return QString::asprintf("%02d-%s-%04d, %02d:%02d:%02d", t.day, kMonths[t.month - 1],
@@ -51,10 +45,9 @@ QString FormatJournalDateTime(const uint8_t *record)
 
 QString formatHandlerVersion(const uint8_t *data)
 {
-    return QString::asprintf("Обработчик запросов по связи: Версия %u-%u-%u-%u от %u.%u.%u",
-                             unsigned(data[0]), unsigned(data[1]), unsigned(data[2]),
-                             unsigned(data[3]), unsigned(data[7]), unsigned(data[6]),
-                             u16At(data + 4));
+    return QString::asprintf("Обработчик запросов по связи: Версия %d-%d-%d-%d от %d.%d.%d",
+                             data[0], data[1], data[2], data[3], data[7], data[6],
+                             getU16(data + 4));
 }
 
 QString controllerVersionText(const uint8_t *journalHeader)
@@ -79,12 +72,12 @@ QStringList journalHeaderSummary(const uint8_t *journalHeader)
     lines << QString();
     lines << QStringLiteral("Ж У Р Н А Л");
     lines << QString();
-    lines << QString::asprintf("   Число записей                  %6u",
-                               u16At(h + rec::kRecordCount));
-    lines << QString::asprintf("   Размер записи                  %6u",
-                               u16At(h + rec::kRecordSize));
-    lines << QString::asprintf("   MAX. число переменных в записи %6u",
-                               u16At(h + rec::kMaxVariables));
+    lines << QString::asprintf("   Число записей                  %6d",
+                               getU16(h + rec::kRecordCount));
+    lines << QString::asprintf("   Размер записи                  %6d",
+                               getU16(h + rec::kRecordSize));
+    lines << QString::asprintf("   MAX. число переменных в записи %6d",
+                               getU16(h + rec::kMaxVariables));
     return lines;
 }
 

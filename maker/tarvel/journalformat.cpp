@@ -34,17 +34,15 @@ class Filler
 public:
     explicit Filler(uint64_t seed) : state_(seed) {}
 
+    // Each value gives eight bytes, the lowest first.
     void fill(uint8_t *out, std::size_t n)
     {
-        while (n >= 8) {
-            uint64_t v = next();
-            for (int i = 0; i < 8; ++i, v >>= 8)
-                *out++ = uint8_t(v);
-            n -= 8;
+        uint64_t v = 0;
+        for (std::size_t i = 0; i < n; ++i, v >>= 8) {
+            if (i % 8 == 0)
+                v = next();
+            out[i] = uint8_t(v);
         }
-        uint64_t v = next();
-        for (; n > 0; --n, v >>= 8)
-            *out++ = uint8_t(v);
     }
 
 private:

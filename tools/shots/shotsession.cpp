@@ -58,7 +58,7 @@ void ShotSession::start()
     host_.realTime = true;
     host_.now = kComputerTime;
     host_.path = work_.filePath(QStringLiteral("vestan"));
-    host_.savePath = storePath(QStringLiteral("journal-33.dat"));
+    host_.savePath = work_.filePath(QStringLiteral("journals/journal-33.dat"));
 
     state_ = std::make_unique<ProgramState>(host_);
     window_ = std::make_unique<MainWindow>(
@@ -114,11 +114,6 @@ void ShotSession::click(const char *name)
 void ShotSession::showPage(int index)
 {
     find<QTabWidget>("PgCtrl")->setCurrentIndex(index);
-}
-
-QString ShotSession::storePath(const QString &name) const
-{
-    return work_.filePath(QStringLiteral("journals/") + name);
 }
 
 void ShotSession::saveWindow(const QString &name)

@@ -52,8 +52,6 @@ public:
     // Clicks an enabled button as the user would.
     void click(const char *name);
     void showPage(int index);
-    // Where the transfers store their files.
-    QString storePath(const QString &name) const;
 
     // Lets the window lay itself out and paint, then saves its picture.
     void saveWindow(const QString &name);

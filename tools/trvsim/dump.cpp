@@ -35,14 +35,15 @@ bool writeWhole(const fs::path &path, const std::vector<const Bytes *> &parts, s
     return true;
 }
 
-} // namespace
-
+// "0B00" for 0x0B00.
 std::string objectFileName(uint16_t code)
 {
     char name[8];
     std::snprintf(name, sizeof name, "%04X", unsigned(code));
     return name;
 }
+
+} // namespace
 
 bool dumpObjects(Controller &controller, const std::string &dir, std::string &error)
 {

@@ -12,7 +12,4 @@ namespace vestan::trvsim {
 // `error` set on failure.
 bool dumpObjects(Controller &controller, const std::string &dir, std::string &error);
 
-// "0B00" for 0x0B00.
-std::string objectFileName(uint16_t code);
-
 } // namespace vestan::trvsim

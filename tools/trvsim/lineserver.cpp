@@ -17,13 +17,13 @@ constexpr int64_t kStallMs = 200;
 // A reply nobody reads for this long is dropped.
 constexpr int kWriteTimeoutMs = 2000;
 
-} // namespace
-
 int64_t monotonicMs()
 {
     using namespace std::chrono;
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
+
+} // namespace
 
 LineServer::LineServer(int fd, const SimOptions &options, Controller &controller, std::FILE *events)
     : LineServer(fd, options, {{options.net, &controller}}, events)

@@ -51,6 +51,4 @@ private:
     uint32_t forged_ = 0;
 };
 
-int64_t monotonicMs();
-
 } // namespace vestan::trvsim

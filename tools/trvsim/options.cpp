@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <sstream>
+#include <type_traits>
 
 namespace vestan::trvsim {
 namespace {
@@ -45,37 +46,6 @@ std::vector<std::string> split(const std::string &text, char separator)
     return parts;
 }
 
-} // namespace
-
-bool parseHandlerVersion(const std::string &text, HandlerVersion &out)
-{
-    const auto halves = split(text, '/');
-    if (halves.size() != 2)
-        return false;
-    const auto numbers = split(halves[0], '.');
-    const auto date = split(halves[1], '-');
-    if (numbers.size() != 4 || date.size() != 3)
-        return false;
-    HandlerVersion v;
-    int64_t n = 0;
-    for (int i = 0; i < 4; ++i) {
-        if (!parseInteger(numbers[size_t(i)], 0, 255, n))
-            return false;
-        v.number[i] = uint8_t(n);
-    }
-    if (!parseInteger(date[0], 0, 65535, n))
-        return false;
-    v.year = uint16_t(n);
-    if (!parseInteger(date[1], 1, 12, n))
-        return false;
-    v.month = uint8_t(n);
-    if (!parseInteger(date[2], 1, 31, n))
-        return false;
-    v.day = uint8_t(n);
-    out = v;
-    return true;
-}
-
 bool parsePower(const std::string &text, PowerReadings &out)
 {
     const auto parts = split(text, ',');
@@ -110,6 +80,35 @@ std::optional<ForgedBursts> parseForgedBursts(const std::string &text)
         f.times = uint32_t(n);
     }
     return f;
+}
+
+} // namespace
+
+bool parseHandlerVersion(const std::string &text, HandlerVersion &out)
+{
+    const auto halves = split(text, '/');
+    if (halves.size() != 2)
+        return false;
+    const auto numbers = split(halves[0], '.');
+    const auto date = split(halves[1], '-');
+    if (numbers.size() != 4 || date.size() != 3)
+        return false;
+    HandlerVersion v;
+    int64_t n = 0;
+    for (int i = 0; i < 4; ++i) {
+        if (!parseInteger(numbers[size_t(i)], 0, 255, n))
+            return false;
+        v.number[i] = uint8_t(n);
+    }
+    int64_t year = 0, month = 0, day = 0;
+    if (!parseInteger(date[0], 0, 65535, year) || !parseInteger(date[1], 1, 12, month) ||
+        !parseInteger(date[2], 1, 31, day))
+        return false;
+    v.year = uint16_t(year);
+    v.month = uint8_t(month);
+    v.day = uint8_t(day);
+    out = v;
+    return true;
 }
 
 std::string usage()
@@ -170,9 +169,14 @@ std::optional<SimOptions> parseOptions(const std::vector<std::string> &args, std
             out = args[++i];
             return true;
         };
-        const auto integer = [&](int64_t low, int64_t high, int64_t &out) {
+        // A whole number of the range into the option's member.
+        const auto integer = [&](int64_t low, int64_t high, auto &member) {
             std::string text;
-            return value(text) && parseInteger(text, low, high, out);
+            int64_t number = 0;
+            if (!value(text) || !parseInteger(text, low, high, number))
+                return false;
+            member = std::remove_reference_t<decltype(member)>(number);
+            return true;
         };
         int64_t n = 0;
         std::string text;
@@ -183,9 +187,8 @@ std::optional<SimOptions> parseOptions(const std::vector<std::string> &args, std
             if (!value(o.device) || o.device.empty())
                 return fail("--device needs a path");
         } else if (name == "--baud") {
-            if (!integer(50, 4000000, n))
+            if (!integer(50, 4000000, o.baud))
                 return fail("--baud needs a speed of 50 .. 4000000");
-            o.baud = uint32_t(n);
         } else if (name == "--link") {
             if (!value(o.link) || o.link.empty())
                 return fail("--link needs a path");
@@ -204,21 +207,17 @@ std::optional<SimOptions> parseOptions(const std::vector<std::string> &args, std
             if (!value(o.dumpDir) || o.dumpDir.empty())
                 return fail("--dump needs a directory");
         } else if (name == "--records") {
-            if (!integer(0, 65535, n))
+            if (!integer(0, 65535, o.records))
                 return fail("--records needs a number of 0 .. 65535");
-            o.records = uint32_t(n);
         } else if (name == "--record-size") {
-            if (!integer(11, 65535, n))
+            if (!integer(11, 65535, o.recordSize))
                 return fail("--record-size needs a number of 11 .. 65535");
-            o.recordSize = uint16_t(n);
         } else if (name == "--variables") {
-            if (!integer(0, 65535, n))
+            if (!integer(0, 65535, o.variables))
                 return fail("--variables needs a number of 0 .. 65535");
-            o.variables = uint16_t(n);
         } else if (name == "--flash-size") {
-            if (!integer(0, 256 << 20, n))
+            if (!integer(0, 256 << 20, o.flashSize))
                 return fail("--flash-size needs a size of 0 .. 268435456 bytes");
-            o.flashSize = uint32_t(n);
         } else if (name == "--handler-version") {
             if (!value(text))
                 return fail("--handler-version needs a.b.c.d/yyyy-mm-dd or off");
@@ -245,27 +244,22 @@ std::optional<SimOptions> parseOptions(const std::vector<std::string> &args, std
                             "SILENT");
             o.modem = true;
         } else if (name == "--guard-ms") {
-            if (!integer(1, 60000, n))
+            if (!integer(1, 60000, o.guardMs))
                 return fail("--guard-ms needs 1 .. 60000");
-            o.guardMs = int(n);
         } else if (name == "--reply-delay-ms") {
-            if (!integer(0, 600000, n))
+            if (!integer(0, 600000, o.replyDelayMs))
                 return fail("--reply-delay-ms needs 0 .. 600000");
-            o.replyDelayMs = int(n);
         } else if (name == "--byte-gap-ms") {
-            if (!integer(0, 60000, n))
+            if (!integer(0, 60000, o.byteGapMs))
                 return fail("--byte-gap-ms needs 0 .. 60000");
-            o.byteGapMs = int(n);
         } else if (name == "--wrong-count") {
             o.wrongCount = true;
         } else if (name == "--foreign-net") {
             o.foreignNet = true;
         } else if (name == "--oversize") {
             o.oversize = 1100;
-            if (hasInline && !parseInteger(inlineValue, 1, 60000, n))
+            if (hasInline && !integer(1, 60000, o.oversize))
                 return fail("--oversize=BYTES needs 1 .. 60000");
-            if (hasInline)
-                o.oversize = uint32_t(n);
         } else if (name == "--forge-burst") {
             const auto forged = value(text) ? parseForgedBursts(text) : std::nullopt;
             if (!forged)

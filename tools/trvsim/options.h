@@ -72,7 +72,5 @@ std::string usage();
 SimOptions controllerOptions(const SimOptions &line, int net);
 
 bool parseHandlerVersion(const std::string &text, HandlerVersion &out);
-bool parsePower(const std::string &text, PowerReadings &out);
-std::optional<ForgedBursts> parseForgedBursts(const std::string &text);
 
 } // namespace vestan::trvsim
