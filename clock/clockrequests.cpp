@@ -2,32 +2,30 @@
 
 #include "session/session.h"
 
+#include <array>
+
 namespace vestan {
 
 bool readControllerClock(Session &state, CtlDateTime &clock)
 {
     ReplyData reply;
-    if (state.requests.RequestRecord(ObjDateTime, CtlDateTime::kSize, nullptr, reply, 1,
+    if (state.requests.RequestRecord(ObjDateTime, kCtlDateTimeSize, nullptr, reply, 1,
                                      QStringLiteral("Чтение системных даты и времени")) != 0)
         return false;
-    clock = CtlDateTime::fromBytes(reply.data.data());
+    clock = getCtlDateTime(reply.data.data());
     return true;
 }
 
 int setControllerClock(Session &state, const JournalDateTime &fields, CtlDateTime *sent)
 {
-    CtlDateTime t;
-    t.seconds = fields.seconds;
-    t.minutes = fields.minutes;
-    t.hours = fields.hours;
-    t.day = fields.day;
-    t.month = fields.month;
-    t.year = fields.year;
+    CtlDateTime t{fields.seconds, fields.minutes, fields.hours,
+                  fields.day,     fields.month,   fields.year};
     t.dayOfWeek = dayOfWeekOf(fields.year, fields.month, fields.day);
     if (sent)
         *sent = t;
-    const auto bytes = t.toBytes();
-    return state.requests.RequestWrite(ObjDateTime, bytes.data(), CtlDateTime::kSize, 1,
+    std::array<uint8_t, kCtlDateTimeSize> bytes{};
+    putCtlDateTime(bytes.data(), t);
+    return state.requests.RequestWrite(ObjDateTime, bytes.data(), kCtlDateTimeSize, 1,
                                        QStringLiteral("Установка даты и времени"));
 }
 

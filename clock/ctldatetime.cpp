@@ -4,32 +4,6 @@
 
 namespace vestan {
 
-std::array<uint8_t, CtlDateTime::kSize> CtlDateTime::toBytes() const
-{
-    std::array<uint8_t, kSize> bytes{};
-    bytes[0] = seconds;
-    bytes[1] = minutes;
-    bytes[2] = hours;
-    bytes[3] = day;
-    bytes[4] = month;
-    putU16(bytes.data() + 5, year);
-    bytes[7] = dayOfWeek;
-    return bytes;
-}
-
-CtlDateTime CtlDateTime::fromBytes(const uint8_t *bytes)
-{
-    CtlDateTime t;
-    t.seconds = bytes[0];
-    t.minutes = bytes[1];
-    t.hours = bytes[2];
-    t.day = bytes[3];
-    t.month = bytes[4];
-    t.year = getU16(bytes + 5);
-    t.dayOfWeek = bytes[7];
-    return t;
-}
-
 QString weekdayName(unsigned dayOfWeek)
 {
     // Saturday's first letter is a Latin C, as the controller's users know it.

@@ -76,6 +76,38 @@ inline void putU32(uint8_t *p, uint32_t v)
     putU16(p + 2, uint16_t(v >> 16));
 }
 
+// The controller's clock, object ObjDateTime: seconds first, year
+// little-endian, then the day of week (0 = Sunday .. 6 = Saturday). Values
+// travel unchecked in both directions.
+struct CtlDateTime
+{
+    uint8_t seconds = 0;
+    uint8_t minutes = 0;
+    uint8_t hours = 0;
+    uint8_t day = 0;
+    uint8_t month = 0;
+    uint16_t year = 0;
+    uint8_t dayOfWeek = 0;
+
+    friend bool operator==(const CtlDateTime &, const CtlDateTime &) = default;
+};
+
+inline void putCtlDateTime(uint8_t *p, const CtlDateTime &t)
+{
+    p[0] = t.seconds;
+    p[1] = t.minutes;
+    p[2] = t.hours;
+    p[3] = t.day;
+    p[4] = t.month;
+    putU16(p + 5, t.year);
+    p[7] = t.dayOfWeek;
+}
+
+inline CtlDateTime getCtlDateTime(const uint8_t *p)
+{
+    return {p[0], p[1], p[2], p[3], p[4], getU16(p + 5), p[7]};
+}
+
 // The journal's date and time: 7 bytes, year first (little-endian), no day of
 // week. The milliseconds travel only in a RecordStamp. Earlier compares less.
 inline constexpr std::size_t kJournalDateTimeSize = 7;

@@ -99,8 +99,8 @@ bool Controller::view(uint16_t code, const uint8_t *&data, size_t &size)
         break;
     }
     case ObjDateTime: {
-        const CtlDateTime now = clock_.read();
-        scratch_.assign(now.begin(), now.end());
+        scratch_.resize(kCtlDateTimeSize);
+        putCtlDateTime(scratch_.data(), clock_.read());
         whole = &scratch_;
         break;
     }
@@ -144,9 +144,7 @@ uint16_t Controller::write(uint16_t code, const uint8_t *data, size_t length)
     case ObjDateTime: {
         if (length != kCtlDateTimeSize)
             return 0;
-        CtlDateTime bytes{};
-        std::copy_n(data, kCtlDateTimeSize, bytes.begin());
-        return clock_.set(bytes) ? uint16_t(length) : 0;
+        return clock_.set(getCtlDateTime(data)) ? uint16_t(length) : 0;
     }
     case ObjRecordSearch:
         if (length != kRecordStampSize)

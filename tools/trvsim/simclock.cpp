@@ -16,14 +16,12 @@ SimClock::SimClock() : setAt_(Steady::now())
     base_ = day + hours{local.tm_hour} + minutes{local.tm_min} + seconds{local.tm_sec};
 }
 
-bool SimClock::set(const CtlDateTime &b, Steady::time_point now)
+bool SimClock::set(const CtlDateTime &c, Steady::time_point now)
 {
-    const unsigned sec = b[0], min = b[1], hour = b[2], d = b[3], m = b[4];
-    const int y = getU16(b.data() + 5);
-    const year_month_day date{year{y}, month{m}, day{d}};
-    if (!date.ok() || sec > 59 || min > 59 || hour > 23)
+    const year_month_day date{year{c.year}, month{c.month}, day{c.day}};
+    if (!date.ok() || c.seconds > 59 || c.minutes > 59 || c.hours > 23)
         return false;
-    base_ = sys_days(date) + hours{hour} + minutes{min} + seconds{sec};
+    base_ = sys_days(date) + hours{c.hours} + minutes{c.minutes} + seconds{c.seconds};
     setAt_ = now;
     return true;
 }
@@ -34,16 +32,10 @@ CtlDateTime SimClock::read(Steady::time_point now) const
     const sys_days day = floor<days>(at);
     const year_month_day date{day};
     const hh_mm_ss<seconds> time{at - day};
-    const int y = int(date.year());
-    CtlDateTime out{};
-    out[0] = uint8_t(time.seconds().count());
-    out[1] = uint8_t(time.minutes().count());
-    out[2] = uint8_t(time.hours().count());
-    out[3] = uint8_t(unsigned(date.day()));
-    out[4] = uint8_t(unsigned(date.month()));
-    putU16(out.data() + 5, uint16_t(y));
-    out[7] = uint8_t(weekday{day}.c_encoding());
-    return out;
+    return {uint8_t(time.seconds().count()),   uint8_t(time.minutes().count()),
+            uint8_t(time.hours().count()),     uint8_t(unsigned(date.day())),
+            uint8_t(unsigned(date.month())),   uint16_t(int(date.year())),
+            uint8_t(weekday{day}.c_encoding())};
 }
 
 } // namespace vestan::trvsim

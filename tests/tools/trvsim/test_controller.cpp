@@ -116,11 +116,11 @@ TEST(Controller, ClockWriteSetsItAndReadsRunOnWithTheWeekday)
     Controller c(smallJournal());
     const auto t0 = SimClock::Steady::now();
     // 31.12.2023 23:59:59, a Sunday.
-    ASSERT_TRUE(c.clock().set({59, 59, 23, 31, 12, 0xE7, 0x07, 3}, t0));
-    EXPECT_EQ(c.clock().read(t0), CtlDateTime({59, 59, 23, 31, 12, 0xE7, 0x07, 0}));
+    ASSERT_TRUE(c.clock().set({59, 59, 23, 31, 12, 2023, 3}, t0));
+    EXPECT_EQ(c.clock().read(t0), vestan::CtlDateTime({59, 59, 23, 31, 12, 2023, 0}));
     // Two seconds on: 01.01.2024 00:00:01, a Monday.
     EXPECT_EQ(c.clock().read(t0 + std::chrono::seconds(2)),
-              CtlDateTime({1, 0, 0, 1, 1, 0xE8, 0x07, 1}));
+              vestan::CtlDateTime({1, 0, 0, 1, 1, 2024, 1}));
 }
 
 TEST(Controller, ClockWriteThroughTheRequestAndImpossibleDatesRefused)
