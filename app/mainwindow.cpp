@@ -43,7 +43,7 @@ constexpr int kTimer1Interval = 500;
 MainWindow::MainWindow(ProgramState &state, QWidget *parent, LinkBinder binder)
     : QMainWindow(parent), state_(state),
       binder_(binder ? std::move(binder) : LinkBinder(LoadLinkLibrary)),
-      linkToolBar_(new LinkToolBar(state, this)), settings_(state, *linkToolBar_)
+      linkToolBar_(new LinkToolBar(state, this)), settings_(state)
 {
     initAppResources();
     setObjectName(QStringLiteral("FrmMain"));
@@ -119,8 +119,18 @@ void MainWindow::buildPages()
     timer1_->setObjectName(QStringLiteral("Timer1"));
     timer1_->setInterval(kTimer1Interval);
 
-    state_.linkStatus = linkToolBar_;
-    linkToolBar_->setJournalStatusControls(journalPage_->statusControls());
+    state_.linkStatus = this;
+}
+
+void MainWindow::RefreshLinkStatus()
+{
+    linkToolBar_->RefreshLinkStatus();
+    journalPage_->showLinkStatus();
+}
+
+bool MainWindow::showsRunning() const
+{
+    return linkToolBar_->showsRunning();
 }
 
 void MainWindow::bindEvents()
@@ -176,6 +186,7 @@ void MainWindow::FormCreate()
 
     settings_.LoadSettings();
     state_.session.rememberedPort = channel.portIndex;
+    linkToolBar_->showSessionValues();
 
     setMinimumSize(size());
     // Stretching is the layouts' job; from here on the window keeps the size
@@ -189,7 +200,7 @@ void MainWindow::FormCreate()
         close();
         return;
     }
-    linkToolBar_->RefreshLinkStatus();
+    RefreshLinkStatus();
 }
 
 void MainWindow::FormDestroy()
@@ -204,6 +215,8 @@ void MainWindow::FormDestroy()
         state_.api._trvCL_fSetEvent(state_.channel.portIndex, 1);
         state_.api._trvCL_fClose(state_.channel.portIndex);
     }
+    // A number typed but never left is what the field shows: that is what is saved.
+    linkToolBar_->NormalizePhone();
     settings_.SaveSettings();
     state_.tempFile.DeleteTempFile();
     ended.dismiss();

@@ -4,6 +4,7 @@
 #include "journal/journalcheck.h"
 #include "journal/journaldownload.h"
 #include "journal/journalheaderwindow.h"
+#include "journal/journalsizes.h"
 #include "journal/programstate.h"
 #include "platform/guarded.h"
 #include "platform/widgets.h"
@@ -90,16 +91,18 @@ JournalPage::JournalPage(ProgramState &state, ProgressPanel &progress, QWidget *
             guarded(state_.host, [this](bool) { SBtnJurLinkClick(); }));
 }
 
-JournalStatusControls JournalPage::statusControls() const
+void JournalPage::showLinkStatus()
 {
-    JournalStatusControls controls;
-    controls.file = StTLJurIFile;
-    controls.sizes = StTLJurISize;
-    controls.jurLink = SBtnJurLink;
-    controls.headOnly = ChcBoxJurHeadOnly;
-    controls.jurLoad = SBtnJurLoad;
-    controls.jurFile = CBoxJurFile;
-    return controls;
+    const LinkSession &session = state_.session;
+    StTLJurIFile->setText(session.lastJournalFile);
+    const JournalSizes last{session.lastHeaderSize, session.lastDataSize,
+                            session.lastDataSize == 0};
+    StTLJurISize->setText(last.header == 0 && last.data == 0 ? QStringLiteral(" ")
+                                                             : journalSizesText(last));
+    const bool idle = state_.channel.running == 0;
+    for (QWidget *w :
+         std::initializer_list<QWidget *>{SBtnJurLink, ChcBoxJurHeadOnly, SBtnJurLoad, CBoxJurFile})
+        w->setEnabled(idle);
 }
 
 void JournalPage::SBtnJurLoadClick()

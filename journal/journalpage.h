@@ -1,7 +1,6 @@
 #pragma once
 
 #include "journal/progresspanel.h"
-#include "link/journalstatus.h"
 
 #include <QWidget>
 
@@ -24,7 +23,9 @@ class JournalPage : public QWidget
 
 public:
     JournalPage(ProgramState &state, ProgressPanel &progress, QWidget *parent = nullptr);
-    JournalStatusControls statusControls() const;
+    // Its part of RefreshLinkStatus: the last stored journal's name and sizes, and the
+    // journal controls enabled only while no operation runs.
+    void showLinkStatus();
     // The journal-header window that a chosen journal is offered to.
     void setHeaderWindow(JournalHeaderWindow *window) { headerWindow_ = window; }
 
