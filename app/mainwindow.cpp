@@ -1,10 +1,10 @@
 #include "app/mainwindow.h"
 
 #include "app/aboutbox.h"
+#include "app/programstate.h"
 #include "clock/clockpage.h"
 #include "info/infopage.h"
 #include "journal/journalpage.h"
-#include "journal/programstate.h"
 #include "journal/progresspanel.h"
 #include "link/linktoolbar.h"
 #include "platform/guarded.h"
@@ -100,8 +100,8 @@ void MainWindow::buildPages()
     pgCtrl_ = new QTabWidget(central);
     pgCtrl_->setObjectName(QStringLiteral("PgCtrl"));
     pgCtrl_->setMinimumSize(kPageControlDesignSize);
-    journalPage_ = new JournalPage(state_, *progressPanel_, pgCtrl_);
-    uploadPage_ = new UploadPage(state_, *progressPanel_, pgCtrl_);
+    journalPage_ = new JournalPage(state_, state_.recentFiles, *progressPanel_, pgCtrl_);
+    uploadPage_ = new UploadPage(state_, state_.recentFiles, *progressPanel_, pgCtrl_);
     clockPage_ = new ClockPage(state_, pgCtrl_);
     infoPage_ = new InfoPage(state_, pgCtrl_);
     pgCtrl_->addTab(journalPage_, "Работа с журналом");

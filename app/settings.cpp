@@ -1,6 +1,6 @@
 #include "app/settings.h"
 
-#include "journal/programstate.h"
+#include "app/programstate.h"
 #include "platform/guarded.h"
 #include "platform/inifile.h"
 #include "platform/settingslocation.h"

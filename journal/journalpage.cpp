@@ -5,9 +5,10 @@
 #include "journal/journaldownload.h"
 #include "journal/journalheaderwindow.h"
 #include "journal/journalsizes.h"
-#include "journal/programstate.h"
+#include "journal/recentfiles.h"
 #include "platform/guarded.h"
 #include "platform/widgets.h"
+#include "session/session.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -37,8 +38,9 @@ QIcon folderIcon()
 
 } // namespace
 
-JournalPage::JournalPage(ProgramState &state, ProgressPanel &progress, QWidget *parent)
-    : QWidget(parent), state_(state), progress_(progress)
+JournalPage::JournalPage(Session &state, RecentFiles &recent, ProgressPanel &progress,
+                         QWidget *parent)
+    : QWidget(parent), state_(state), recent_(recent), progress_(progress)
 {
     initJournalResources();
     setObjectName(QStringLiteral("TabSJur"));
@@ -83,7 +85,7 @@ JournalPage::JournalPage(ProgramState &state, ProgressPanel &progress, QWidget *
     layout->addWidget(GrBoxJurLink);
     layout->addStretch(1);
 
-    state_.recentFiles.attach(CBoxJurFile);
+    recent_.attach(CBoxJurFile);
 
     connect(SBtnJurLoad, &QToolButton::clicked, this,
             guarded(state_.host, [this](bool) { SBtnJurLoadClick(); }));
@@ -108,16 +110,17 @@ void JournalPage::showLinkStatus()
 void JournalPage::SBtnJurLoadClick()
 {
     QString name;
-    if (!AskOpenFileName(state_, QStringLiteral("Открыть журнал"), name, kFileNameCapacity))
+    if (!AskOpenFileName(state_.host, recent_, QStringLiteral("Открыть журнал"), name,
+                         kFileNameCapacity))
         return;
     // The header window has nothing to show for a file yet: the call passes no record.
-    if (AcceptJournalFile(state_, name) == 0 && headerWindow_)
+    if (AcceptJournalFile(state_.host, recent_, name) == 0 && headerWindow_)
         headerWindow_->ShowJournalHeaderInfo(nullptr, 0, QString());
 }
 
 void JournalPage::SBtnJurLinkClick()
 {
-    JournalDownload(state_, progress_).run(ChcBoxJurHeadOnly->isChecked());
+    JournalDownload(state_, recent_, progress_).run(ChcBoxJurHeadOnly->isChecked());
 }
 
 } // namespace vestan

@@ -13,7 +13,8 @@ class QToolButton;
 namespace vestan {
 
 class JournalHeaderWindow;
-struct ProgramState;
+class RecentFiles;
+struct Session;
 
 // TabSJur, "Работа с журналом": choosing and checking a stored journal, the
 // recent-files list, and the journal download with its status line.
@@ -22,7 +23,8 @@ class JournalPage : public QWidget
     Q_OBJECT
 
 public:
-    JournalPage(ProgramState &state, ProgressPanel &progress, QWidget *parent = nullptr);
+    JournalPage(Session &state, RecentFiles &recent, ProgressPanel &progress,
+                QWidget *parent = nullptr);
     // Its part of RefreshLinkStatus: the last stored journal's name and sizes, and the
     // journal controls enabled only while no operation runs.
     void showLinkStatus();
@@ -41,7 +43,8 @@ public:
     QLabel *StTLJurISize = nullptr;
 
 private:
-    ProgramState &state_;
+    Session &state_;
+    RecentFiles &recent_;
     ProgressPanel &progress_;
     JournalHeaderWindow *headerWindow_ = nullptr;
 };

@@ -2,8 +2,9 @@
 
 #include "journal/elapsed.h"
 #include "journal/filedialogs.h"
-#include "journal/programstate.h"
 #include "journal/progresspanel.h"
+#include "journal/recentfiles.h"
+#include "session/session.h"
 
 #include <QLabel>
 #include <QProgressBar>
@@ -18,7 +19,7 @@ QString WindowQuestions::storeAs()
     if (answer != kIdYes && answer != kIdOk)
         return QString();
     QString chosen;
-    if (!AskSaveFileName(state_, texts_.saveTitle, chosen, kFileNameCapacity))
+    if (!AskSaveFileName(state_.host, recent_, texts_.saveTitle, chosen, kFileNameCapacity))
         return QString();
     return chosen;
 }
@@ -50,8 +51,9 @@ FlashSizeAnswer WindowQuestions::strangeFlashSize(const Question &question)
     }
 }
 
-TransferRun::TransferRun(ProgramState &state, ProgressPanel &progress, const StoreTexts &texts)
-    : state_(state), progress_(progress), questions_(state, texts),
+TransferRun::TransferRun(Session &state, RecentFiles &recent, ProgressPanel &progress,
+                         const StoreTexts &texts)
+    : state_(state), recent_(recent), progress_(progress), questions_(state, recent, texts),
       transfer_(state, questions_, *this), running_(state, true)
 {}
 
@@ -114,7 +116,7 @@ QString TransferRun::store()
 {
     const QString chosen = transfer_.store();
     if (!chosen.isEmpty()) {
-        state_.recentFiles.AddRecentFile(chosen);
+        recent_.AddRecentFile(chosen);
         state_.session.lastJournalFile = chosen;
     }
     return chosen;

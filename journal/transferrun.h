@@ -11,7 +11,8 @@
 namespace vestan {
 
 class ProgressPanel;
-struct ProgramState;
+class RecentFiles;
+struct Session;
 
 // What the window asks when a transfer is stored: whether to (a Yes/No
 // box), then the file name (the save dialog), and when the copy fails
@@ -28,7 +29,9 @@ struct StoreTexts
 class WindowQuestions : public TransferQuestions
 {
 public:
-    WindowQuestions(ProgramState &state, const StoreTexts &texts) : state_(state), texts_(texts) {}
+    WindowQuestions(Session &state, const RecentFiles &recent, const StoreTexts &texts)
+        : state_(state), recent_(recent), texts_(texts)
+    {}
 
     QString storeAs() override;
     bool replace(const Question &question, const QString &target) override;
@@ -36,7 +39,8 @@ public:
     FlashSizeAnswer strangeFlashSize(const Question &question) override;
 
 private:
-    ProgramState &state_;
+    Session &state_;
+    const RecentFiles &recent_;
     StoreTexts texts_;
 };
 
@@ -48,7 +52,8 @@ private:
 class TransferRun : private TransferObserver
 {
 public:
-    TransferRun(ProgramState &state, ProgressPanel &progress, const StoreTexts &texts);
+    TransferRun(Session &state, RecentFiles &recent, ProgressPanel &progress,
+                const StoreTexts &texts);
     ~TransferRun() override;
     TransferRun(const TransferRun &) = delete;
     TransferRun &operator=(const TransferRun &) = delete;
@@ -82,7 +87,8 @@ public:
 private:
     void replied(int index, uint32_t offsetAfter) override;
 
-    ProgramState &state_;
+    Session &state_;
+    RecentFiles &recent_;
     ProgressPanel &progress_;
     WindowQuestions questions_;
     ObjectTransfer transfer_;

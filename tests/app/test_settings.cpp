@@ -1,5 +1,5 @@
+#include "app/programstate.h"
 #include "app/settings.h"
-#include "journal/programstate.h"
 #include "link/linktoolbar.h"
 #include "platform/guarded.h"
 #include "session/settingsvalues.h"

@@ -17,7 +17,7 @@ protected:
     void SetUp() override
     {
         TransferRig::SetUp();
-        page = std::make_unique<JournalPage>(state, progress);
+        page = std::make_unique<JournalPage>(state, recentFiles, progress);
     }
     void TearDown() override
     {

@@ -1,6 +1,6 @@
-#include "journal/programstate.h"
 #include "link/linktoolbar.h"
 #include "platform/codepage.h"
+#include "session/session.h"
 #include "tests/support/fakelink.h"
 #include "tests/support/scriptedhost.h"
 
@@ -50,7 +50,7 @@ protected:
 
     test::ScriptedHost host;
     test::FakeLink link;
-    ProgramState state{host};
+    Session state{host};
     LinkToolBar bar{state};
 };
 
