@@ -3,8 +3,8 @@
 #include "maker/trvclnk/linkerrors.h"
 
 #include <QTcpSocket>
-#include <QThread>
 #include <QUrl>
+#include <QtEndian>
 #include <algorithm>
 
 namespace vestan::trvclnk {
@@ -65,10 +65,7 @@ std::optional<NetworkAddress> parseNetworkAddress(const QString &device)
     return address;
 }
 
-NetworkTransport::NetworkTransport()
-{
-    clock_.start();
-}
+NetworkTransport::NetworkTransport() = default;
 
 NetworkTransport::~NetworkTransport()
 {
@@ -133,9 +130,8 @@ bool NetworkTransport::setUpComPort()
     if (telnet_.comPort() != telnet::TelnetReader::ComPort::Accepted)
         return false;
     std::vector<uint8_t> commands;
-    const uint32_t baud = settings_.baud;
-    const uint8_t speed[4] = {uint8_t(baud >> 24), uint8_t(baud >> 16), uint8_t(baud >> 8),
-                              uint8_t(baud)};
+    uint8_t speed[4];
+    qToBigEndian(settings_.baud, speed);
     telnet::appendComPortCommand(commands, telnet::kSetBaudRate, speed, sizeof speed);
     const uint8_t size = uint8_t(settings_.dataBits);
     telnet::appendComPortCommand(commands, telnet::kSetDataSize, &size, 1);
@@ -274,17 +270,6 @@ void NetworkTransport::discardInput()
         takeArrived();
     arrived_.clear();
     arrivedAt_ = 0;
-}
-
-int64_t NetworkTransport::nowMs() const
-{
-    return clock_.elapsed();
-}
-
-void NetworkTransport::pauseMs(int ms)
-{
-    if (ms > 0)
-        QThread::msleep(ulong(ms));
 }
 
 } // namespace vestan::trvclnk

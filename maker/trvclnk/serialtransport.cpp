@@ -4,7 +4,6 @@
 #include "platform/deviceaccess.h"
 
 #include <QSerialPort>
-#include <QThread>
 #include <algorithm>
 
 namespace vestan::trvclnk {
@@ -51,12 +50,16 @@ int32_t openFailureCode(const QSerialPort &port, const QString &device)
     }
 }
 
+// Clears the error too: left set, it would spoil the next call's look at it.
+ByteChannel::Status failed(QSerialPort &port)
+{
+    port.clearError();
+    return ByteChannel::Status::Failed;
+}
+
 } // namespace
 
-SerialTransport::SerialTransport()
-{
-    clock_.start();
-}
+SerialTransport::SerialTransport() = default;
 
 SerialTransport::~SerialTransport()
 {
@@ -66,21 +69,17 @@ SerialTransport::~SerialTransport()
 bool SerialTransport::open(const PortSettings &settings)
 {
     close();
-    error_.clear();
-    openFailure_ = kOk;
+    failure_ = kOk;
     port_ = std::make_unique<Port>();
     port_->setPortName(settings.device);
     if (!port_->open(QIODevice::ReadWrite)) {
-        error_ = port_->errorString();
-        openFailure_ = openFailureCode(*port_, settings.device);
+        failure_ = openFailureCode(*port_, settings.device);
         port_.reset();
         return false;
     }
     if (!applySettings(settings)) {
-        error_ = port_->errorString();
-        openFailure_ = kErrOpenFailed;
-        port_->close();
-        port_.reset();
+        failure_ = kErrOpenFailed;
+        close();
         return false;
     }
     // Modem-control calls fail on a pseudo-terminal ("Inappropriate ioctl"),
@@ -101,23 +100,12 @@ bool SerialTransport::applySettings(const PortSettings &settings)
 
 void SerialTransport::close()
 {
-    if (port_) {
-        port_->close();
-        port_.reset();
-    }
+    port_.reset(); // the port closes itself
 }
 
 bool SerialTransport::isOpen() const
 {
     return port_ && port_->isOpen();
-}
-
-ByteChannel::Status SerialTransport::failed()
-{
-    error_ = port_ ? port_->errorString() : QString();
-    if (port_)
-        port_->clearError();
-    return Status::Failed;
 }
 
 ByteChannel::Status SerialTransport::write(const uint8_t *data, size_t size, int timeoutMs)
@@ -126,7 +114,7 @@ ByteChannel::Status SerialTransport::write(const uint8_t *data, size_t size, int
         return Status::Failed;
     const qint64 queued = port_->write(reinterpret_cast<const char *>(data), qint64(size));
     if (queued != qint64(size))
-        return failed();
+        return failed(*port_);
     const int64_t deadline = nowMs() + timeoutMs;
     while (port_->bytesToWrite() > 0) {
         const int64_t left = deadline - nowMs();
@@ -135,7 +123,7 @@ ByteChannel::Status SerialTransport::write(const uint8_t *data, size_t size, int
                 port_->clearError();
                 return Status::TimedOut;
             }
-            return failed();
+            return failed(*port_);
         }
     }
     return Status::Ok;
@@ -153,11 +141,11 @@ ByteChannel::Status SerialTransport::read(uint8_t *buffer, size_t capacity, int 
             port_->clearError();
             return Status::TimedOut;
         }
-        return failed();
+        return failed(*port_);
     }
     const qint64 n = port_->read(reinterpret_cast<char *>(buffer), qint64(capacity));
     if (n < 0)
-        return failed();
+        return failed(*port_);
     received = size_t(n);
     return Status::Ok;
 }
@@ -168,17 +156,6 @@ void SerialTransport::discardInput()
         port_->clear(QSerialPort::Input);
         port_->clearError();
     }
-}
-
-int64_t SerialTransport::nowMs() const
-{
-    return clock_.elapsed();
-}
-
-void SerialTransport::pauseMs(int ms)
-{
-    if (ms > 0)
-        QThread::msleep(ulong(ms));
 }
 
 } // namespace vestan::trvclnk
