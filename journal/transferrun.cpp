@@ -52,29 +52,23 @@ FlashSizeAnswer WindowQuestions::strangeFlashSize(const Question &question)
 
 TransferRun::TransferRun(ProgramState &state, ProgressPanel &progress, const StoreTexts &texts)
     : state_(state), progress_(progress), questions_(state, texts),
-      transfer_(state, questions_, *this)
+      transfer_(state, questions_, *this), running_(state, true)
 {}
 
 TransferRun::~TransferRun()
 {
-    if (!started_)
-        return;
-    state_.channel.running = 0;
-    progress_.hide();
-    refresh();
+    if (running_.acquired())
+        progress_.hide();
 }
 
 bool TransferRun::start()
 {
-    if (state_.channel.running != 0)
+    if (!running_.acquired())
         return false;
-    state_.channel.running = 1;
-    started_ = true;
     progress_.StTLJurInfo->setText(QStringLiteral(" "));
     progress_.StTLJurTm->setText(QStringLiteral(" "));
     progress_.ProgressBJurLnk->setValue(0);
     progress_.show();
-    refresh();
     startTick_ = state_.host.tickCount();
     return true;
 }
@@ -124,12 +118,6 @@ QString TransferRun::store()
         state_.session.lastJournalFile = chosen;
     }
     return chosen;
-}
-
-void TransferRun::refresh()
-{
-    if (state_.linkStatus)
-        state_.linkStatus->RefreshLinkStatus();
 }
 
 } // namespace vestan

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "session/objecttransfer.h"
+#include "session/runningflag.h"
 #include "session/transferquestions.h"
 
 #include <QString>
@@ -40,10 +41,10 @@ private:
 };
 
 // The window's side of the two long transfers (journal download, software
-// image upload): taking the run flag, the progress panel, the object
-// transfer with the window's questions, and the end. The end (run flag
-// cleared, panel hidden, status refreshed) happens when the object goes, on
-// every path.
+// image upload): the run flag taken with the object, the progress panel,
+// the object transfer with the window's questions, and the end. The end (run
+// flag cleared, panel hidden, status refreshed) happens when the object goes,
+// on every path.
 class TransferRun : private TransferObserver
 {
 public:
@@ -52,7 +53,7 @@ public:
     TransferRun(const TransferRun &) = delete;
     TransferRun &operator=(const TransferRun &) = delete;
 
-    // False, changing nothing, when another operation runs.
+    // Shows the panel; false, changing nothing, when another operation runs.
     bool start();
     bool running() const;
     TransferQuestions &questions() { return questions_; }
@@ -80,15 +81,14 @@ public:
 
 private:
     void replied(int index, uint32_t offsetAfter) override;
-    void refresh();
 
     ProgramState &state_;
     ProgressPanel &progress_;
     WindowQuestions questions_;
     ObjectTransfer transfer_;
     std::function<QString(int, uint32_t)> progressText_;
+    RunningFlag running_; // declared last, so it is cleared (and redrawn) first
     uint32_t startTick_ = 0;
-    bool started_ = false;
 };
 
 } // namespace vestan
