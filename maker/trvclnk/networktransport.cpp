@@ -6,6 +6,7 @@
 #include <QUrl>
 #include <QtEndian>
 #include <algorithm>
+#include <utility>
 
 namespace vestan::trvclnk {
 namespace {
@@ -22,22 +23,6 @@ int32_t connectFailureCode(QAbstractSocket::SocketError error)
         return kErrConnectionRefused;
     default:
         return kErrConnectTimeout;
-    }
-}
-
-uint8_t comPortParity(char parity)
-{
-    switch (parity) {
-    case 'O':
-        return 2;
-    case 'E':
-        return 3;
-    case 'M':
-        return 4;
-    case 'S':
-        return 5;
-    default:
-        return 1;
     }
 }
 
@@ -133,14 +118,16 @@ bool NetworkTransport::setUpComPort()
     uint8_t speed[4];
     qToBigEndian(settings_.baud, speed);
     telnet::appendComPortCommand(commands, telnet::kSetBaudRate, speed, sizeof speed);
-    const uint8_t size = uint8_t(settings_.dataBits);
-    telnet::appendComPortCommand(commands, telnet::kSetDataSize, &size, 1);
-    const uint8_t parity = comPortParity(settings_.parity);
-    telnet::appendComPortCommand(commands, telnet::kSetParity, &parity, 1);
-    const uint8_t stop = uint8_t(settings_.stopBits == 2 ? 2 : 1);
-    telnet::appendComPortCommand(commands, telnet::kSetStopSize, &stop, 1);
-    const uint8_t noFlowControl = 1;
-    telnet::appendComPortCommand(commands, telnet::kSetControl, &noFlowControl, 1);
+    const std::pair<uint8_t, int> oneByte[] = {
+        {telnet::kSetDataSize, settings_.dataBits},
+        {telnet::kSetParity, settings_.parityIndex() + 1},
+        {telnet::kSetStopSize, settings_.stopBits == 2 ? 2 : 1},
+        {telnet::kSetControl, 1}, // no flow control
+    };
+    for (const auto &[command, value] : oneByte) {
+        const uint8_t byte = uint8_t(value);
+        telnet::appendComPortCommand(commands, command, &byte, 1);
+    }
     if (!writeRaw(commands, settings_.connectTimeoutMs))
         return false;
     while (!telnet_.reply(telnet::kSetBaudRate) || !telnet_.reply(telnet::kSetStopSize))

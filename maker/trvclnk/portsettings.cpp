@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <string_view>
 #include <type_traits>
 
 namespace vestan::trvclnk {
@@ -47,6 +48,12 @@ int PortSettings::effectiveInterByteTimeoutMs() const
     // passes its port's bytes on in packets, a few tens of milliseconds apart
     // when it or the network is busy, and loses none.
     return int(std::max<int64_t>(isNetworkDevice(device) ? 250 : 50, lineTimeMs(10)));
+}
+
+int PortSettings::parityIndex() const
+{
+    const size_t at = std::string_view("NOEMS").find(parity);
+    return at == std::string_view::npos ? 0 : int(at);
 }
 
 QString sectionName(int port)

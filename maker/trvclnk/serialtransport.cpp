@@ -13,21 +13,10 @@ struct SerialTransport::Port : QSerialPort
 
 namespace {
 
-QSerialPort::Parity toQtParity(char parity)
-{
-    switch (parity) {
-    case 'E':
-        return QSerialPort::EvenParity;
-    case 'O':
-        return QSerialPort::OddParity;
-    case 'M':
-        return QSerialPort::MarkParity;
-    case 'S':
-        return QSerialPort::SpaceParity;
-    default:
-        return QSerialPort::NoParity;
-    }
-}
+// In the order of PortSettings::parityIndex().
+constexpr QSerialPort::Parity kParities[] = {QSerialPort::NoParity, QSerialPort::OddParity,
+                                             QSerialPort::EvenParity, QSerialPort::MarkParity,
+                                             QSerialPort::SpaceParity};
 
 // The device's path as Qt opens it: a bare name lies in /dev.
 QString devicePath(const QString &device)
@@ -94,7 +83,7 @@ bool SerialTransport::applySettings(const PortSettings &settings)
     const auto dataBits = static_cast<QSerialPort::DataBits>(settings.dataBits);
     const auto stopBits = settings.stopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop;
     return port_->setBaudRate(qint32(settings.baud)) && port_->setDataBits(dataBits) &&
-           port_->setParity(toQtParity(settings.parity)) && port_->setStopBits(stopBits) &&
+           port_->setParity(kParities[settings.parityIndex()]) && port_->setStopBits(stopBits) &&
            port_->setFlowControl(QSerialPort::NoFlowControl);
 }
 

@@ -17,22 +17,6 @@ QString devicePath(const QString &device)
     return QStringLiteral("\\\\.\\") + device;
 }
 
-BYTE toParity(char parity)
-{
-    switch (parity) {
-    case 'E':
-        return EVENPARITY;
-    case 'O':
-        return ODDPARITY;
-    case 'M':
-        return MARKPARITY;
-    case 'S':
-        return SPACEPARITY;
-    default:
-        return NOPARITY;
-    }
-}
-
 // A wait as the system takes it: MAXDWORD has a meaning of its own, and so
 // has 0 for a read (no limit at all).
 DWORD clampedWait(int timeoutMs)
@@ -117,7 +101,7 @@ bool SerialTransport::applySettings(const PortSettings &settings)
         return false;
     dcb.BaudRate = settings.baud;
     dcb.ByteSize = BYTE(settings.dataBits);
-    dcb.Parity = toParity(settings.parity);
+    dcb.Parity = BYTE(settings.parityIndex());
     dcb.StopBits = settings.stopBits == 2 ? TWOSTOPBITS : ONESTOPBIT;
     dcb.fBinary = TRUE;
     dcb.fParity = dcb.Parity != NOPARITY;
