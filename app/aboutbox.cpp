@@ -1,6 +1,6 @@
 #include "app/aboutbox.h"
 
-#include "journal/programstate.h"
+#include "app/programstate.h"
 #include "platform/codepage.h"
 
 #include <QByteArray>

@@ -1,10 +1,10 @@
 #include "app/mainwindow.h"
 
 #include "app/aboutbox.h"
+#include "app/programstate.h"
 #include "clock/clockpage.h"
 #include "info/infopage.h"
 #include "journal/journalpage.h"
-#include "journal/programstate.h"
 #include "journal/progresspanel.h"
 #include "link/linktoolbar.h"
 #include "platform/guarded.h"
@@ -43,7 +43,7 @@ constexpr int kTimer1Interval = 500;
 MainWindow::MainWindow(ProgramState &state, QWidget *parent, LinkBinder binder)
     : QMainWindow(parent), state_(state),
       binder_(binder ? std::move(binder) : LinkBinder(LoadLinkLibrary)),
-      linkToolBar_(new LinkToolBar(state, this)), settings_(state, *linkToolBar_)
+      linkToolBar_(new LinkToolBar(state, this)), settings_(state)
 {
     initAppResources();
     setObjectName(QStringLiteral("FrmMain"));
@@ -100,8 +100,8 @@ void MainWindow::buildPages()
     pgCtrl_ = new QTabWidget(central);
     pgCtrl_->setObjectName(QStringLiteral("PgCtrl"));
     pgCtrl_->setMinimumSize(kPageControlDesignSize);
-    journalPage_ = new JournalPage(state_, *progressPanel_, pgCtrl_);
-    uploadPage_ = new UploadPage(state_, *progressPanel_, pgCtrl_);
+    journalPage_ = new JournalPage(state_, state_.recentFiles, *progressPanel_, pgCtrl_);
+    uploadPage_ = new UploadPage(state_, state_.recentFiles, *progressPanel_, pgCtrl_);
     clockPage_ = new ClockPage(state_, pgCtrl_);
     infoPage_ = new InfoPage(state_, pgCtrl_);
     pgCtrl_->addTab(journalPage_, "Работа с журналом");
@@ -119,8 +119,18 @@ void MainWindow::buildPages()
     timer1_->setObjectName(QStringLiteral("Timer1"));
     timer1_->setInterval(kTimer1Interval);
 
-    state_.linkStatus = linkToolBar_;
-    linkToolBar_->setJournalStatusControls(journalPage_->statusControls());
+    state_.linkStatus = this;
+}
+
+void MainWindow::RefreshLinkStatus()
+{
+    linkToolBar_->RefreshLinkStatus();
+    journalPage_->showLinkStatus();
+}
+
+bool MainWindow::showsRunning() const
+{
+    return linkToolBar_->showsRunning();
 }
 
 void MainWindow::bindEvents()
@@ -176,6 +186,7 @@ void MainWindow::FormCreate()
 
     settings_.LoadSettings();
     state_.session.rememberedPort = channel.portIndex;
+    linkToolBar_->showSessionValues();
 
     setMinimumSize(size());
     // Stretching is the layouts' job; from here on the window keeps the size
@@ -189,7 +200,7 @@ void MainWindow::FormCreate()
         close();
         return;
     }
-    linkToolBar_->RefreshLinkStatus();
+    RefreshLinkStatus();
 }
 
 void MainWindow::FormDestroy()
@@ -204,6 +215,8 @@ void MainWindow::FormDestroy()
         state_.api._trvCL_fSetEvent(state_.channel.portIndex, 1);
         state_.api._trvCL_fClose(state_.channel.portIndex);
     }
+    // A number typed but never left is what the field shows: that is what is saved.
+    linkToolBar_->NormalizePhone();
     settings_.SaveSettings();
     state_.tempFile.DeleteTempFile();
     ended.dismiss();

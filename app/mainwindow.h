@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/settings.h"
+#include "session/linksession.h"
 
 #include <QMainWindow>
 #include <cstdint>
@@ -28,8 +29,10 @@ using LinkBinder = std::function<int32_t(ProgramState &)>;
 
 // The main window FrmMain: the tool bar with the link band and the program
 // band, the four tab pages, the progress panel and the clock timer. It runs
-// FormCreate when it is built and FormDestroy when it is destroyed.
-class MainWindow : public QMainWindow
+// FormCreate when it is built and FormDestroy when it is destroyed. It is
+// the session's link status display: the tool bar and the journal page's
+// status line.
+class MainWindow : public QMainWindow, private LinkStatusDisplay
 {
     Q_OBJECT
 
@@ -55,6 +58,8 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void RefreshLinkStatus() override;
+    bool showsRunning() const override;
     void buildToolBar();
     void buildPages();
     void bindEvents();

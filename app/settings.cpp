@@ -1,18 +1,14 @@
 #include "app/settings.h"
 
-#include "journal/programstate.h"
-#include "link/linktoolbar.h"
+#include "app/programstate.h"
 #include "platform/guarded.h"
 #include "platform/inifile.h"
 #include "platform/settingslocation.h"
 #include "platform/storablename.h"
 #include "session/settingsvalues.h"
 
-#include <QComboBox>
 #include <QDir>
-#include <QFileInfo>
-#include <QLabel>
-#include <QLineEdit>
+#include <algorithm>
 
 namespace vestan {
 namespace {
@@ -37,17 +33,13 @@ void Settings::LoadSettings()
     state_.paths = programPathsOf(programPath);
 
     const SettingsValues v = readSettingsValues(settingsFilePath(programPath));
-    if (v.portNamed) {
+    if (v.portNamed)
         channel.portIndex = v.portIndex;
-        toolBar_.StTComName()->setText(QString::asprintf("COM%u", unsigned(channel.portIndex + 1)));
-    }
     channel.netNumber = v.netNumber;
-    toolBar_.EdIDNet()->setText(QString::asprintf("%u", unsigned(channel.netNumber)));
-    toolBar_.CBoxSize()->setCurrentIndex(v.sizeItem);
+    session.sizeItem = v.sizeItem;
     session.portionSize = v.portionSize();
     if (v.phoneGiven)
         session.phoneNumber = v.phoneNumber;
-    toolBar_.EdPhone()->setText(session.phoneNumber);
 
     state_.recentFiles.clear();
     for (const QString &name : v.recentFiles)
@@ -58,8 +50,6 @@ void Settings::LoadSettings()
 
 void Settings::SaveSettings()
 {
-    // A number typed but never left is what the field shows: that is what is saved.
-    toolBar_.NormalizePhone();
     const LinkChannel &channel = state_.channel;
     const LinkSession &session = state_.session;
     IniFile ini(settingsFilePath(state_.host.programPath()));
@@ -69,9 +59,8 @@ void Settings::SaveSettings()
     writeKey(ini, QStringLiteral("ComPort"),
              QString::asprintf("COM%u", unsigned(session.rememberedPort + 1)));
     writeKey(ini, QStringLiteral("IdNet"), QString::asprintf("%u", unsigned(channel.netNumber)));
-    const int sizeItem = toolBar_.CBoxSize()->currentIndex();
     writeKey(ini, QStringLiteral("IGetSize"),
-             QString::asprintf("%u", unsigned(sizeItem < 0 ? 0 : sizeItem)));
+             QString::asprintf("%u", unsigned(std::max(session.sizeItem, 0))));
     writeKey(ini, QStringLiteral("Phone"),
              QString::asprintf("\"%s\"", qUtf8Printable(session.phoneNumber)));
 

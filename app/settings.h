@@ -5,15 +5,15 @@
 namespace vestan {
 
 struct ProgramState;
-class LinkToolBar;
 
 // The settings file: the link port, the network number, the portion size, the
-// telephone number and the recent journal files. Read once at start-up,
-// written by every run of the ending.
+// telephone number and the recent journal files, read into and written from
+// the session and the recent list (the tool bar shows them). Read once at
+// start-up, written by every run of the ending.
 class Settings
 {
 public:
-    Settings(ProgramState &state, LinkToolBar &toolBar) : state_(state), toolBar_(toolBar) {}
+    explicit Settings(ProgramState &state) : state_(state) {}
 
     // Reading never fails: what is missing or out of range falls back to its default.
     void LoadSettings();
@@ -23,7 +23,6 @@ public:
 
 private:
     ProgramState &state_;
-    LinkToolBar &toolBar_;
 };
 
 } // namespace vestan

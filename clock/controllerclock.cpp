@@ -3,7 +3,6 @@
 #include "clock/clockrequests.h"
 #include "clock/datetimefields.h"
 #include "session/runningflag.h"
-#include "session/session.h"
 
 #include <QLabel>
 
@@ -11,10 +10,9 @@ namespace vestan {
 
 void ControllerClock::BtnGDTTMClick()
 {
-    LinkChannel &channel = state_.channel;
-    if (channel.running != 0)
+    const RunningFlag running(state_);
+    if (!running.acquired())
         return;
-    const RunningFlag running(channel, state_.linkStatus);
     CtlDateTime clock;
     if (readControllerClock(state_, clock))
         display_->setText(formatControllerClock(clock));
@@ -22,10 +20,9 @@ void ControllerClock::BtnGDTTMClick()
 
 void ControllerClock::SetControllerClock()
 {
-    LinkChannel &channel = state_.channel;
-    if (channel.running != 0)
+    const RunningFlag running(state_);
+    if (!running.acquired())
         return;
-    const RunningFlag running(channel, state_.linkStatus);
     setControllerClock(state_, fields_.read());
 }
 

@@ -3,7 +3,6 @@
 #include "clock/clockrequests.h"
 #include "clock/datetimefields.h"
 #include "session/runningflag.h"
-#include "session/session.h"
 
 #include <QLabel>
 
@@ -11,10 +10,9 @@ namespace vestan {
 
 void RecordSearch::BtnFindClick()
 {
-    LinkChannel &channel = state_.channel;
-    if (channel.running != 0)
+    const RunningFlag running(state_);
+    if (!running.acquired())
         return;
-    const RunningFlag running(channel, state_.linkStatus);
 
     const JournalDateTime stamp = fields_.read();
     const uint16_t milliseconds = fields_.readMilliseconds();

@@ -3,7 +3,6 @@
 #include "info/controllerinfo.h"
 #include "info/lamplist.h"
 #include "session/runningflag.h"
-#include "session/session.h"
 
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -46,10 +45,9 @@ InfoReadout::InfoReadout(Session &state, const InfoReadoutControls &controls)
 
 void InfoReadout::BtnI1Click()
 {
-    LinkChannel &channel = state_.channel;
-    if (channel.running != 0)
+    const RunningFlag running(state_);
+    if (!running.acquired())
         return;
-    const RunningFlag running(channel, state_.linkStatus);
     controls_.readButton->setEnabled(false);
     // The button comes back on every way out.
     const auto done = qScopeGuard([&] { controls_.readButton->setEnabled(true); });

@@ -2,7 +2,6 @@
 
 #include "info/controllerinfo.h"
 #include "session/runningflag.h"
-#include "session/session.h"
 
 #include <QLabel>
 
@@ -12,10 +11,9 @@ PowerReadout::PowerReadout(Session &state, QLabel *text) : state_(state), text_(
 
 void PowerReadout::BtnUClick()
 {
-    LinkChannel &channel = state_.channel;
-    if (channel.running != 0)
+    const RunningFlag running(state_);
+    if (!running.acquired())
         return;
-    const RunningFlag running(channel, state_.linkStatus);
     text_->clear();
     text_->setText(readPowerReadings(state_));
 }

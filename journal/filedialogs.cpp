@@ -1,14 +1,15 @@
 #include "journal/filedialogs.h"
 
-#include "journal/programstate.h"
+#include "journal/recentfiles.h"
+#include "platform/host.h"
 
 #include <QStringList>
 
 namespace vestan {
 namespace {
 
-bool askFileName(ProgramState &state, FileDialogKind kind, const QString &title, QString &buffer,
-                 int capacity)
+bool askFileName(Host &host, const RecentFiles &recent, FileDialogKind kind, const QString &title,
+                 QString &buffer, int capacity)
 {
     buffer.clear();
     if (capacity <= 0)
@@ -18,7 +19,7 @@ bool askFileName(ProgramState &state, FileDialogKind kind, const QString &title,
     request.kind = kind;
     const bool save = kind == FileDialogKind::Save;
     request.filter = qtFileFilter(QString::fromUtf8(save ? kSaveDialogFilter : kOpenDialogFilter));
-    const QString newest = state.recentFiles.newest();
+    const QString newest = recent.newest();
     if (!newest.isEmpty()) {
         // Names may come from a settings file written on another system.
         const qsizetype cut = std::max(newest.lastIndexOf(u'/'), newest.lastIndexOf(u'\\'));
@@ -30,7 +31,7 @@ bool askFileName(ProgramState &state, FileDialogKind kind, const QString &title,
     else
         request.title = save ? QStringLiteral("Сохранение") : QStringLiteral("Открыть файл");
 
-    const QString chosen = state.host.fileDialog(request);
+    const QString chosen = host.fileDialog(request);
     if (chosen.isEmpty() || chosen.size() >= capacity)
         return false;
     buffer = chosen;
@@ -57,14 +58,16 @@ QString qtFileFilter(const QString &pairs)
     return filters.join(QStringLiteral(";;"));
 }
 
-bool AskSaveFileName(ProgramState &state, const QString &title, QString &buffer, int capacity)
+bool AskSaveFileName(Host &host, const RecentFiles &recent, const QString &title, QString &buffer,
+                     int capacity)
 {
-    return askFileName(state, FileDialogKind::Save, title, buffer, capacity);
+    return askFileName(host, recent, FileDialogKind::Save, title, buffer, capacity);
 }
 
-bool AskOpenFileName(ProgramState &state, const QString &title, QString &buffer, int capacity)
+bool AskOpenFileName(Host &host, const RecentFiles &recent, const QString &title, QString &buffer,
+                     int capacity)
 {
-    return askFileName(state, FileDialogKind::Open, title, buffer, capacity);
+    return askFileName(host, recent, FileDialogKind::Open, title, buffer, capacity);
 }
 
 } // namespace vestan

@@ -4,7 +4,8 @@
 
 namespace vestan {
 
-struct ProgramState;
+class Host;
+class RecentFiles;
 
 // The two dialogs' filters as the layout gives them: pairs of a text and
 // its patterns, separated by "|", several patterns separated by ";".
@@ -18,7 +19,9 @@ QString qtFileFilter(const QString &pairs);
 // Runs the save or open dialog, preset from the newest recent file. True
 // with the chosen name in buffer; false (buffer empty) when nothing was
 // chosen or the name does not fit capacity.
-bool AskSaveFileName(ProgramState &state, const QString &title, QString &buffer, int capacity);
-bool AskOpenFileName(ProgramState &state, const QString &title, QString &buffer, int capacity);
+bool AskSaveFileName(Host &host, const RecentFiles &recent, const QString &title, QString &buffer,
+                     int capacity);
+bool AskOpenFileName(Host &host, const RecentFiles &recent, const QString &title, QString &buffer,
+                     int capacity);
 
 } // namespace vestan

@@ -1,8 +1,9 @@
 #include "journal/journalcheck.h"
 
-#include "journal/programstate.h"
+#include "journal/recentfiles.h"
 #include "maker/tarvel/tarvel.h"
 #include "platform/codepage.h"
+#include "platform/host.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -52,13 +53,13 @@ int CheckJournalFile(Host &host, const QString &name, std::unique_ptr<QFile> *ha
     return result;
 }
 
-int AcceptJournalFile(ProgramState &state, const QString &name)
+int AcceptJournalFile(Host &host, RecentFiles &recent, const QString &name)
 {
     std::unique_ptr<QFile> file;
-    if (CheckJournalFile(state.host, name, &file) != 0)
+    if (CheckJournalFile(host, name, &file) != 0)
         return 1;
     file->close();
-    state.recentFiles.AddRecentFile(name);
+    recent.AddRecentFile(name);
     return 0;
 }
 

@@ -8,7 +8,7 @@ class QFile;
 namespace vestan {
 
 class Host;
-struct ProgramState;
+class RecentFiles;
 
 // Checks the start of a journal file with the journal-check library. 0: it
 // is a journal, and with `handle` the file is handed back open for reading.
@@ -17,6 +17,6 @@ int CheckJournalFile(Host &host, const QString &name, std::unique_ptr<QFile> *ha
 
 // 0 when the file passed the check; it is then closed and its name is at
 // the top of the recent list. 1 otherwise.
-int AcceptJournalFile(ProgramState &state, const QString &name);
+int AcceptJournalFile(Host &host, RecentFiles &recent, const QString &name);
 
 } // namespace vestan

@@ -1,14 +1,14 @@
 #include "journal/journaldownload.h"
 
 #include "journal/journalsizes.h"
-#include "journal/programstate.h"
 #include "journal/transferrun.h"
+#include "session/session.h"
 
 namespace vestan {
 
 void JournalDownload::run(bool headerOnly)
 {
-    TransferRun run(state_, progress_,
+    TransferRun run(state_, recent_, progress_,
                     {QStringLiteral("Записать журнал в файл"),
                      QStringLiteral("Запись журнала в файл"), "Удалить журнал?\n\"%s\""});
     if (!run.start())

@@ -3,7 +3,8 @@
 namespace vestan {
 
 class ProgressPanel;
-struct ProgramState;
+class RecentFiles;
+struct Session;
 
 // The journal download behind SBtnJurLink: the header and (unless only the
 // header is wanted) the data area, through the temporary file into the
@@ -11,14 +12,15 @@ struct ProgramState;
 class JournalDownload
 {
 public:
-    JournalDownload(ProgramState &state, ProgressPanel &progress)
-        : state_(state), progress_(progress)
+    JournalDownload(Session &state, RecentFiles &recent, ProgressPanel &progress)
+        : state_(state), recent_(recent), progress_(progress)
     {}
 
     void run(bool headerOnly);
 
 private:
-    ProgramState &state_;
+    Session &state_;
+    RecentFiles &recent_;
     ProgressPanel &progress_;
 };
 

@@ -4,9 +4,11 @@
 #include "journal/journalcheck.h"
 #include "journal/journaldownload.h"
 #include "journal/journalheaderwindow.h"
-#include "journal/programstate.h"
+#include "journal/journalsizes.h"
+#include "journal/recentfiles.h"
 #include "platform/guarded.h"
 #include "platform/widgets.h"
+#include "session/session.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -36,8 +38,9 @@ QIcon folderIcon()
 
 } // namespace
 
-JournalPage::JournalPage(ProgramState &state, ProgressPanel &progress, QWidget *parent)
-    : QWidget(parent), state_(state), progress_(progress)
+JournalPage::JournalPage(Session &state, RecentFiles &recent, ProgressPanel &progress,
+                         QWidget *parent)
+    : QWidget(parent), state_(state), recent_(recent), progress_(progress)
 {
     initJournalResources();
     setObjectName(QStringLiteral("TabSJur"));
@@ -82,7 +85,7 @@ JournalPage::JournalPage(ProgramState &state, ProgressPanel &progress, QWidget *
     layout->addWidget(GrBoxJurLink);
     layout->addStretch(1);
 
-    state_.recentFiles.attach(CBoxJurFile);
+    recent_.attach(CBoxJurFile);
 
     connect(SBtnJurLoad, &QToolButton::clicked, this,
             guarded(state_.host, [this](bool) { SBtnJurLoadClick(); }));
@@ -90,31 +93,34 @@ JournalPage::JournalPage(ProgramState &state, ProgressPanel &progress, QWidget *
             guarded(state_.host, [this](bool) { SBtnJurLinkClick(); }));
 }
 
-JournalStatusControls JournalPage::statusControls() const
+void JournalPage::showLinkStatus()
 {
-    JournalStatusControls controls;
-    controls.file = StTLJurIFile;
-    controls.sizes = StTLJurISize;
-    controls.jurLink = SBtnJurLink;
-    controls.headOnly = ChcBoxJurHeadOnly;
-    controls.jurLoad = SBtnJurLoad;
-    controls.jurFile = CBoxJurFile;
-    return controls;
+    const LinkSession &session = state_.session;
+    StTLJurIFile->setText(session.lastJournalFile);
+    const JournalSizes last{session.lastHeaderSize, session.lastDataSize,
+                            session.lastDataSize == 0};
+    StTLJurISize->setText(last.header == 0 && last.data == 0 ? QStringLiteral(" ")
+                                                             : journalSizesText(last));
+    const bool idle = state_.channel.running == 0;
+    for (QWidget *w :
+         std::initializer_list<QWidget *>{SBtnJurLink, ChcBoxJurHeadOnly, SBtnJurLoad, CBoxJurFile})
+        w->setEnabled(idle);
 }
 
 void JournalPage::SBtnJurLoadClick()
 {
     QString name;
-    if (!AskOpenFileName(state_, QStringLiteral("Открыть журнал"), name, kFileNameCapacity))
+    if (!AskOpenFileName(state_.host, recent_, QStringLiteral("Открыть журнал"), name,
+                         kFileNameCapacity))
         return;
     // The header window has nothing to show for a file yet: the call passes no record.
-    if (AcceptJournalFile(state_, name) == 0 && headerWindow_)
+    if (AcceptJournalFile(state_.host, recent_, name) == 0 && headerWindow_)
         headerWindow_->ShowJournalHeaderInfo(nullptr, 0, QString());
 }
 
 void JournalPage::SBtnJurLinkClick()
 {
-    JournalDownload(state_, progress_).run(ChcBoxJurHeadOnly->isChecked());
+    JournalDownload(state_, recent_, progress_).run(ChcBoxJurHeadOnly->isChecked());
 }
 
 } // namespace vestan

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "journal/progresspanel.h"
-#include "link/journalstatus.h"
 
 #include <QWidget>
 
@@ -14,7 +13,8 @@ class QToolButton;
 namespace vestan {
 
 class JournalHeaderWindow;
-struct ProgramState;
+class RecentFiles;
+struct Session;
 
 // TabSJur, "Работа с журналом": choosing and checking a stored journal, the
 // recent-files list, and the journal download with its status line.
@@ -23,8 +23,11 @@ class JournalPage : public QWidget
     Q_OBJECT
 
 public:
-    JournalPage(ProgramState &state, ProgressPanel &progress, QWidget *parent = nullptr);
-    JournalStatusControls statusControls() const;
+    JournalPage(Session &state, RecentFiles &recent, ProgressPanel &progress,
+                QWidget *parent = nullptr);
+    // Its part of RefreshLinkStatus: the last stored journal's name and sizes, and the
+    // journal controls enabled only while no operation runs.
+    void showLinkStatus();
     // The journal-header window that a chosen journal is offered to.
     void setHeaderWindow(JournalHeaderWindow *window) { headerWindow_ = window; }
 
@@ -40,7 +43,8 @@ public:
     QLabel *StTLJurISize = nullptr;
 
 private:
-    ProgramState &state_;
+    Session &state_;
+    RecentFiles &recent_;
     ProgressPanel &progress_;
     JournalHeaderWindow *headerWindow_ = nullptr;
 };

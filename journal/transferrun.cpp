@@ -2,8 +2,9 @@
 
 #include "journal/elapsed.h"
 #include "journal/filedialogs.h"
-#include "journal/programstate.h"
 #include "journal/progresspanel.h"
+#include "journal/recentfiles.h"
+#include "session/session.h"
 
 #include <QLabel>
 #include <QProgressBar>
@@ -18,7 +19,7 @@ QString WindowQuestions::storeAs()
     if (answer != kIdYes && answer != kIdOk)
         return QString();
     QString chosen;
-    if (!AskSaveFileName(state_, texts_.saveTitle, chosen, kFileNameCapacity))
+    if (!AskSaveFileName(state_.host, recent_, texts_.saveTitle, chosen, kFileNameCapacity))
         return QString();
     return chosen;
 }
@@ -50,31 +51,26 @@ FlashSizeAnswer WindowQuestions::strangeFlashSize(const Question &question)
     }
 }
 
-TransferRun::TransferRun(ProgramState &state, ProgressPanel &progress, const StoreTexts &texts)
-    : state_(state), progress_(progress), questions_(state, texts),
-      transfer_(state, questions_, *this)
+TransferRun::TransferRun(Session &state, RecentFiles &recent, ProgressPanel &progress,
+                         const StoreTexts &texts)
+    : state_(state), recent_(recent), progress_(progress), questions_(state, recent, texts),
+      transfer_(state, questions_, *this), running_(state, true)
 {}
 
 TransferRun::~TransferRun()
 {
-    if (!started_)
-        return;
-    state_.channel.running = 0;
-    progress_.hide();
-    refresh();
+    if (running_.acquired())
+        progress_.hide();
 }
 
 bool TransferRun::start()
 {
-    if (state_.channel.running != 0)
+    if (!running_.acquired())
         return false;
-    state_.channel.running = 1;
-    started_ = true;
     progress_.StTLJurInfo->setText(QStringLiteral(" "));
     progress_.StTLJurTm->setText(QStringLiteral(" "));
     progress_.ProgressBJurLnk->setValue(0);
     progress_.show();
-    refresh();
     startTick_ = state_.host.tickCount();
     return true;
 }
@@ -120,16 +116,10 @@ QString TransferRun::store()
 {
     const QString chosen = transfer_.store();
     if (!chosen.isEmpty()) {
-        state_.recentFiles.AddRecentFile(chosen);
+        recent_.AddRecentFile(chosen);
         state_.session.lastJournalFile = chosen;
     }
     return chosen;
-}
-
-void TransferRun::refresh()
-{
-    if (state_.linkStatus)
-        state_.linkStatus->RefreshLinkStatus();
 }
 
 } // namespace vestan

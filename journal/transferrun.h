@@ -1,6 +1,7 @@
 #pragma once
 
 #include "session/objecttransfer.h"
+#include "session/runningflag.h"
 #include "session/transferquestions.h"
 
 #include <QString>
@@ -10,7 +11,8 @@
 namespace vestan {
 
 class ProgressPanel;
-struct ProgramState;
+class RecentFiles;
+struct Session;
 
 // What the window asks when a transfer is stored: whether to (a Yes/No
 // box), then the file name (the save dialog), and when the copy fails
@@ -27,7 +29,9 @@ struct StoreTexts
 class WindowQuestions : public TransferQuestions
 {
 public:
-    WindowQuestions(ProgramState &state, const StoreTexts &texts) : state_(state), texts_(texts) {}
+    WindowQuestions(Session &state, const RecentFiles &recent, const StoreTexts &texts)
+        : state_(state), recent_(recent), texts_(texts)
+    {}
 
     QString storeAs() override;
     bool replace(const Question &question, const QString &target) override;
@@ -35,24 +39,26 @@ public:
     FlashSizeAnswer strangeFlashSize(const Question &question) override;
 
 private:
-    ProgramState &state_;
+    Session &state_;
+    const RecentFiles &recent_;
     StoreTexts texts_;
 };
 
 // The window's side of the two long transfers (journal download, software
-// image upload): taking the run flag, the progress panel, the object
-// transfer with the window's questions, and the end. The end (run flag
-// cleared, panel hidden, status refreshed) happens when the object goes, on
-// every path.
+// image upload): the run flag taken with the object, the progress panel,
+// the object transfer with the window's questions, and the end. The end (run
+// flag cleared, panel hidden, status refreshed) happens when the object goes,
+// on every path.
 class TransferRun : private TransferObserver
 {
 public:
-    TransferRun(ProgramState &state, ProgressPanel &progress, const StoreTexts &texts);
+    TransferRun(Session &state, RecentFiles &recent, ProgressPanel &progress,
+                const StoreTexts &texts);
     ~TransferRun() override;
     TransferRun(const TransferRun &) = delete;
     TransferRun &operator=(const TransferRun &) = delete;
 
-    // False, changing nothing, when another operation runs.
+    // Shows the panel; false, changing nothing, when another operation runs.
     bool start();
     bool running() const;
     TransferQuestions &questions() { return questions_; }
@@ -80,15 +86,15 @@ public:
 
 private:
     void replied(int index, uint32_t offsetAfter) override;
-    void refresh();
 
-    ProgramState &state_;
+    Session &state_;
+    RecentFiles &recent_;
     ProgressPanel &progress_;
     WindowQuestions questions_;
     ObjectTransfer transfer_;
     std::function<QString(int, uint32_t)> progressText_;
+    RunningFlag running_; // declared last, so it is cleared (and redrawn) first
     uint32_t startTick_ = 0;
-    bool started_ = false;
 };
 
 } // namespace vestan

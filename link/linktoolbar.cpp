@@ -182,8 +182,6 @@ void LinkToolBar::setFieldText(QLineEdit *field, const QString &text)
 void LinkToolBar::RefreshLinkStatus()
 {
     const LinkChannel &channel = state_.channel;
-    const LinkSession &session = state_.session;
-
     comName_->setText(channel.baudRate == 0
                           ? portText()
                           : QString::asprintf("COM%u  [%u]", unsigned(channel.portIndex + 1),
@@ -217,24 +215,14 @@ void LinkToolBar::RefreshLinkStatus()
     openClose_->setEnabled(idle);
     stop_->setEnabled(!idle);
     stop_->setVisible(!idle);
+}
 
-    if (journal_.file)
-        journal_.file->setText(session.lastJournalFile);
-    if (journal_.sizes) {
-        QString sizes;
-        if (session.lastDataSize != 0)
-            sizes = QString::asprintf("Заголовок %lu, данные %lu",
-                                      (unsigned long)session.lastHeaderSize,
-                                      (unsigned long)session.lastDataSize);
-        else if (session.lastHeaderSize != 0)
-            sizes = QString::asprintf("Заголовок %lu", (unsigned long)session.lastHeaderSize);
-        else
-            sizes = QStringLiteral(" ");
-        journal_.sizes->setText(sizes);
-    }
-    for (QWidget *w : {journal_.jurLink, journal_.headOnly, journal_.jurLoad, journal_.jurFile})
-        if (w)
-            w->setEnabled(idle);
+void LinkToolBar::refresh()
+{
+    if (state_.linkStatus)
+        state_.linkStatus->RefreshLinkStatus();
+    else
+        RefreshLinkStatus();
 }
 
 bool LinkToolBar::showsRunning() const
@@ -253,7 +241,7 @@ void LinkToolBar::SBtnComSelectClick()
         else
             state_.channel.portIndex = port;
     }
-    RefreshLinkStatus();
+    refresh();
 }
 
 void LinkToolBar::SBtnComOpenCloseClick()
@@ -276,7 +264,7 @@ void LinkToolBar::SBtnComOpenCloseClick()
         }
         ReadLinkState(state_);
     }
-    RefreshLinkStatus();
+    refresh();
 }
 
 void LinkToolBar::SBtnComStateClick()
@@ -286,7 +274,7 @@ void LinkToolBar::SBtnComStateClick()
         if (result < 0)
             ReportLinkError(result, portText());
     }
-    RefreshLinkStatus();
+    refresh();
 }
 
 void LinkToolBar::SBtnComSetupClick()
@@ -295,13 +283,13 @@ void LinkToolBar::SBtnComSetupClick()
         state_.api._trvCL_fDlgSetup(0, state_.channel.portIndex);
         state_.channel.baudRate = state_.api._trvCL_fParamBaud(state_.channel.portIndex);
     }
-    RefreshLinkStatus();
+    refresh();
 }
 
 void LinkToolBar::SBtnComStopClick()
 {
     state_.channel.running = 0;
-    RefreshLinkStatus();
+    refresh();
 }
 
 void LinkToolBar::EdIDNetEnter()
@@ -312,14 +300,16 @@ void LinkToolBar::EdIDNetEnter()
     if (n >= kNetNumberMin && n <= kNetNumberMax)
         state_.channel.netNumber = uint8_t(n);
     setFieldText(idNet_, QString::asprintf("%u", unsigned(state_.channel.netNumber)));
-    RefreshLinkStatus();
+    refresh();
 }
 
 void LinkToolBar::CBoxSizeChange()
 {
     const int item = size_->currentIndex();
-    if (item >= 0 && item < int(std::size(kPortionSizes)))
+    if (item >= 0 && item < int(std::size(kPortionSizes))) {
+        state_.session.sizeItem = item;
         state_.session.portionSize = kPortionSizes[item];
+    }
 }
 
 void LinkToolBar::EdPhoneEnter()
@@ -336,6 +326,14 @@ void LinkToolBar::EdPhoneKeyPress(QChar key)
 {
     if (key == QChar(13))
         NormalizePhone();
+}
+
+void LinkToolBar::showSessionValues()
+{
+    // Plain setText: a changed number goes through its handler as if typed.
+    idNet_->setText(QString::asprintf("%u", unsigned(state_.channel.netNumber)));
+    size_->setCurrentIndex(state_.session.sizeItem);
+    phone_->setText(state_.session.phoneNumber);
 }
 
 void LinkToolBar::NormalizePhone()

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "link/journalstatus.h"
 #include "session/linksession.h"
 
 #include <QString>
@@ -18,8 +17,9 @@ struct Session;
 
 // The link tool bar band PnlCom: device selection, setup, open and close,
 // statistics and stop, and the network number, portion size and telephone
-// number fields. It draws the link state (RefreshLinkStatus) on itself and
-// on the journal page's status controls.
+// number fields. Its RefreshLinkStatus draws the link state on the tool bar
+// alone; its handlers refresh through the session's display, which in the
+// window draws the journal page's status line as well.
 class LinkToolBar : public QToolBar, public LinkStatusDisplay
 {
     Q_OBJECT
@@ -27,8 +27,6 @@ class LinkToolBar : public QToolBar, public LinkStatusDisplay
 public:
     LinkToolBar(Session &state, QWidget *parent = nullptr);
 
-    // The journal page's controls; any of them may be null.
-    void setJournalStatusControls(const JournalStatusControls &controls) { journal_ = controls; }
     void RefreshLinkStatus() override;
     bool showsRunning() const override;
 
@@ -44,6 +42,8 @@ public:
     void EdPhoneExit();
     void EdPhoneKeyPress(QChar key);
 
+    // Shows the network number, portion size and telephone number the session holds.
+    void showSessionValues();
     // Takes the telephone field into phoneNumber and shows the result.
     void NormalizePhone();
     // Takes the telephone field, hands phoneNumber to the library, then opens the port;
@@ -73,9 +73,9 @@ private:
     bool hasEntryPoints() const;
     QString portText() const;
     void setFieldText(QLineEdit *field, const QString &text);
+    void refresh();
 
     Session &state_;
-    JournalStatusControls journal_;
     bool settingText_ = false; // our own setText must not run the change handler again
 
     QLabel *idNetLabel_ = nullptr;

@@ -42,11 +42,9 @@ bool ClaimedFile::claim(const QString &path)
     }
     fd_ = fd;
     path_ = path;
-    if (!empty()) {
+    if (!empty())
         release();
-        return false;
-    }
-    return true;
+    return isClaimed();
 }
 
 bool ClaimedFile::empty()

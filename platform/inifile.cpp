@@ -48,22 +48,6 @@ struct Location
     int lastContentLine = -1; // last non-blank line of that section
 };
 
-bool isBlank(char c)
-{
-    return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\r';
-}
-
-QByteArray trimmedBlanks(const QByteArray &bytes)
-{
-    qsizetype from = 0;
-    qsizetype to = bytes.size();
-    while (from < to && isBlank(bytes.at(from)))
-        ++from;
-    while (to > from && isBlank(bytes.at(to - 1)))
-        --to;
-    return bytes.mid(from, to - from);
-}
-
 std::vector<Line> splitLines(const QByteArray &data)
 {
     std::vector<Line> lines;
@@ -94,14 +78,12 @@ std::vector<Line> splitLines(const QByteArray &data)
 ParsedLine parseLine(const QByteArray &data, const Line &line)
 {
     ParsedLine parsed;
-    qsizetype at = line.begin;
-    while (at < line.end && isBlank(data.at(at)))
-        ++at;
-    if (at == line.end) {
+    // No line holds a line feed: trimming drops the blanks alone.
+    const QByteArray text = data.mid(line.begin, line.end - line.begin).trimmed();
+    if (text.isEmpty()) {
         parsed.kind = LineKind::Blank;
         return parsed;
     }
-    const QByteArray text = data.mid(at, line.end - at);
     if (text.startsWith(';')) {
         parsed.kind = LineKind::Comment;
         return parsed;
@@ -110,7 +92,7 @@ ParsedLine parseLine(const QByteArray &data, const Line &line)
         const qsizetype close = text.lastIndexOf(']');
         if (close > 0) {
             parsed.kind = LineKind::Section;
-            parsed.name = trimmedBlanks(text.mid(1, close - 1));
+            parsed.name = text.mid(1, close - 1).trimmed();
         }
         return parsed;
     }
@@ -118,9 +100,9 @@ ParsedLine parseLine(const QByteArray &data, const Line &line)
     if (equals < 0)
         return parsed;
     parsed.kind = LineKind::Key;
-    parsed.name = trimmedBlanks(text.left(equals));
-    parsed.equals = at + equals;
-    parsed.value = trimmedBlanks(text.mid(equals + 1));
+    parsed.name = text.left(equals).trimmed();
+    parsed.equals = data.indexOf('=', line.begin); // blanks before it hold none
+    parsed.value = text.mid(equals + 1).trimmed();
     return parsed;
 }
 

@@ -11,11 +11,6 @@
 namespace vestan {
 namespace {
 
-QString fromWide(const wchar_t *text)
-{
-    return QString::fromWCharArray(text);
-}
-
 // The friendly names of the ports the device manager knows, by port name
 // ("COM3" -> "USB Serial Port (COM3)"); empty when SetupAPI has none.
 QMap<QString, QString> portDescriptions()
@@ -42,7 +37,8 @@ QMap<QString, QString> portDescriptions()
         if (named && SetupDiGetDeviceRegistryPropertyW(set, &device, SPDRP_FRIENDLYNAME, nullptr,
                                                        reinterpret_cast<BYTE *>(friendly),
                                                        sizeof(friendly) - sizeof(wchar_t), nullptr))
-            names.insert(fromWide(port).toUpper(), fromWide(friendly));
+            names.insert(QString::fromWCharArray(port).toUpper(),
+                         QString::fromWCharArray(friendly));
     }
     SetupDiDestroyDeviceInfoList(set);
     return names;
@@ -72,7 +68,7 @@ QList<SerialPortEntry> serialPorts()
         if (result == ERROR_NO_MORE_ITEMS)
             break;
         if (result == ERROR_SUCCESS && type == REG_SZ)
-            names << fromWide(data).trimmed();
+            names << QString::fromWCharArray(data).trimmed();
     }
     RegCloseKey(map);
 

@@ -14,6 +14,7 @@ struct LinkSession
 {
     int32_t rememberedPort = 1; // port of the last successful open; saved as ComPort
     QString phoneNumber;        // at most kPhoneCapacity characters
+    int sizeItem = -1;          // into kPortionSizes as chosen in CBoxSize; -1 none yet, saved as 0
     uint16_t portionSize = 1024;
     QString lastJournalFile;
     uint32_t lastHeaderSize = 0;

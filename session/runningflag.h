@@ -1,35 +1,44 @@
 #pragma once
 
-#include "session/linkchannel.h"
-#include "session/linksession.h"
+#include "session/session.h"
 
 namespace vestan {
 
-// Holds the channel's busy flag for one short operation: set on
-// construction, cleared on every way out. The tool bar is not redrawn for a
-// short operation, but when something redrew it meanwhile (a typed network
-// number, the statistics button) it shows the busy look and would keep it:
-// then it is brought back to the idle one.
+// Holds the channel's busy flag for one operation: taken on construction
+// unless another operation holds it (acquired() tells), cleared on every way
+// out. A transfer (redraw) shows the busy look for its whole run. A short
+// operation does not redraw the tool bar, but when something redrew it
+// meanwhile (a typed network number, the statistics button) it shows the busy
+// look and would keep it: then it is brought back to the idle one.
 class RunningFlag
 {
 public:
-    RunningFlag(LinkChannel &channel, LinkStatusDisplay *display)
-        : channel_(channel), display_(display)
+    explicit RunningFlag(Session &state, bool redraw = false)
+        : state_(state), acquired_(state.channel.running == 0), redraw_(redraw)
     {
-        channel_.running = 1;
+        if (!acquired_)
+            return;
+        state_.channel.running = 1;
+        if (redraw_ && state_.linkStatus)
+            state_.linkStatus->RefreshLinkStatus();
     }
     ~RunningFlag()
     {
-        channel_.running = 0;
-        if (display_ && display_->showsRunning())
-            display_->RefreshLinkStatus();
+        if (!acquired_)
+            return;
+        state_.channel.running = 0;
+        if (state_.linkStatus && (redraw_ || state_.linkStatus->showsRunning()))
+            state_.linkStatus->RefreshLinkStatus();
     }
     RunningFlag(const RunningFlag &) = delete;
     RunningFlag &operator=(const RunningFlag &) = delete;
 
+    bool acquired() const { return acquired_; }
+
 private:
-    LinkChannel &channel_;
-    LinkStatusDisplay *display_;
+    Session &state_;
+    const bool acquired_;
+    const bool redraw_;
 };
 
 } // namespace vestan

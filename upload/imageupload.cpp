@@ -1,14 +1,14 @@
 #include "upload/imageupload.h"
 
-#include "journal/programstate.h"
 #include "journal/transferrun.h"
+#include "session/session.h"
 #include "upload/imagesize.h"
 
 namespace vestan {
 
 void ImageUpload::run()
 {
-    TransferRun run(state_, progress_,
+    TransferRun run(state_, recent_, progress_,
                     {QStringLiteral("Записать данные FLASH в файл"),
                      QStringLiteral("Запись данных FLASH в файл"), "Удалить файл?\n\"%s\""});
     if (!run.start())

@@ -5,20 +5,23 @@
 namespace vestan {
 
 class ProgressPanel;
-struct ProgramState;
+class RecentFiles;
+struct Session;
 
 // The software image upload behind SBtnGet: the controller's FLASH system
 // area, through the temporary file into a file of the user's choice.
 class ImageUpload
 {
 public:
-    ImageUpload(ProgramState &state, ProgressPanel &progress) : state_(state), progress_(progress)
+    ImageUpload(Session &state, RecentFiles &recent, ProgressPanel &progress)
+        : state_(state), recent_(recent), progress_(progress)
     {}
 
     void run();
 
 private:
-    ProgramState &state_;
+    Session &state_;
+    RecentFiles &recent_;
     ProgressPanel &progress_;
 };
 

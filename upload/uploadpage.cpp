@@ -1,8 +1,8 @@
 #include "upload/uploadpage.h"
 
-#include "journal/programstate.h"
 #include "platform/guarded.h"
 #include "platform/widgets.h"
+#include "session/session.h"
 #include "upload/imageupload.h"
 
 #include <QGroupBox>
@@ -12,8 +12,9 @@
 
 namespace vestan {
 
-UploadPage::UploadPage(ProgramState &state, ProgressPanel &progress, QWidget *parent)
-    : QWidget(parent), state_(state), progress_(progress)
+UploadPage::UploadPage(Session &state, RecentFiles &recent, ProgressPanel &progress,
+                       QWidget *parent)
+    : QWidget(parent), state_(state), recent_(recent), progress_(progress)
 {
     setObjectName(QStringLiteral("TabSGet"));
     GrBoxGet = new QGroupBox(this);
@@ -33,7 +34,7 @@ UploadPage::UploadPage(ProgramState &state, ProgressPanel &progress, QWidget *pa
 
 void UploadPage::SBtnGetClick()
 {
-    ImageUpload(state_, progress_).run();
+    ImageUpload(state_, recent_, progress_).run();
 }
 
 } // namespace vestan

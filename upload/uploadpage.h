@@ -9,7 +9,8 @@ class QToolButton;
 
 namespace vestan {
 
-struct ProgramState;
+class RecentFiles;
+struct Session;
 
 // TabSGet, "Выгрузка ПО": the start button of the software image upload.
 class UploadPage : public QWidget
@@ -17,7 +18,8 @@ class UploadPage : public QWidget
     Q_OBJECT
 
 public:
-    UploadPage(ProgramState &state, ProgressPanel &progress, QWidget *parent = nullptr);
+    UploadPage(Session &state, RecentFiles &recent, ProgressPanel &progress,
+               QWidget *parent = nullptr);
 
     void SBtnGetClick();
 
@@ -25,7 +27,8 @@ public:
     QToolButton *SBtnGet = nullptr;
 
 private:
-    ProgramState &state_;
+    Session &state_;
+    RecentFiles &recent_;
     ProgressPanel &progress_;
 };
 

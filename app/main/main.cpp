@@ -1,6 +1,6 @@
 #include "app/mainwindow.h"
+#include "app/programstate.h"
 #include "journal/journalheaderwindow.h"
-#include "journal/programstate.h"
 #include "platform/guarded.h"
 #include "platform/qthost.h"
 

@@ -5,9 +5,10 @@
 // byte for byte and prints its figures as one line of JSON.
 
 #include "journal/journalpage.h"
-#include "journal/programstate.h"
 #include "journal/progresspanel.h"
+#include "journal/recentfiles.h"
 #include "session/linkloader.h"
+#include "session/session.h"
 #include "tests/support/linerig.h"
 
 #include <QApplication>
@@ -132,7 +133,8 @@ int main(int argc, char **argv)
             host.retryAnswer = kIdNo;
     };
 
-    ProgramState state(host);
+    Session state(host);
+    RecentFiles recentFiles;
     state.paths = programPathsOf(host.path);
     if (const int32_t bound = StartLinkLibrary(state, LineRig::bindRealLibrary); bound != 0)
         return fail(QStringLiteral("trvCLNK.so did not bind (%1)").arg(bound));
@@ -157,7 +159,7 @@ int main(int argc, char **argv)
     {
         QWidget window;
         ProgressPanel progress(&window);
-        JournalPage page(state, progress, &window);
+        JournalPage page(state, recentFiles, progress, &window);
         before = usageNow();
         clock.start();
         page.SBtnJurLinkClick();
@@ -173,7 +175,7 @@ int main(int argc, char **argv)
         for (auto it = link.begin(); it != link.end(); ++it)
             std::fprintf(stderr, "%s: %s\n", qPrintable(it.key()), qPrintable(it.value()));
     state.api._trvCL_fClose(state.channel.portIndex);
-    state.recentFiles.attach(nullptr);
+    recentFiles.attach(nullptr);
 
     if (!line.simulatorRunning())
         return fail(QStringLiteral("trvsim ended: ") + line.simulatorErrors());

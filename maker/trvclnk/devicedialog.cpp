@@ -3,7 +3,6 @@
 #include "maker/trvclnk/networktransport.h"
 #include "maker/trvclnk/portsettings.h"
 #include "platform/deviceaccess.h"
-#include "platform/serialports.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -55,14 +54,8 @@ enum Column
 QList<DeviceEntry> availableDevices()
 {
     QList<DeviceEntry> out;
-    for (const SerialPortEntry &port : serialPorts()) {
-        DeviceEntry entry;
-        entry.path = port.path;
-        entry.description = port.description;
-        entry.usbIds = port.usbIds;
-        entry.mayOpen = mayOpenDevice(entry.path);
-        out.append(entry);
-    }
+    for (const SerialPortEntry &port : serialPorts())
+        out.append({port, mayOpenDevice(port.path)});
     return out;
 }
 
@@ -135,7 +128,7 @@ DeviceDialog::DeviceDialog(int port, const QList<DeviceEntry> &devices,
     layout->addLayout(form);
     layout->addWidget(buttons);
 
-    setChosenPort(isValidPort(port) ? port : 0);
+    port_->setValue((isValidPort(port) ? port : 0) + 1);
     showDeviceOf(chosenPort());
 }
 
@@ -147,11 +140,6 @@ int DeviceDialog::chosenPort() const
 QString DeviceDialog::chosenDevice() const
 {
     return device_->currentText().trimmed();
-}
-
-void DeviceDialog::setChosenPort(int port)
-{
-    port_->setValue(port + 1);
 }
 
 void DeviceDialog::setChosenDevice(const QString &path)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/serialports.h"
+
 #include <QDialog>
 #include <QList>
 #include <QString>
@@ -12,12 +14,8 @@ class QSpinBox;
 namespace vestan::trvclnk {
 
 // A serial device the machine has, as the selection dialog offers it.
-struct DeviceEntry
+struct DeviceEntry : SerialPortEntry
 {
-    QString path;
-    QString description;
-    // "USB 0403:6001" for a USB adapter, empty for any other port.
-    QString usbIds;
     // False when this user may not open it for reading and writing.
     bool mayOpen = true;
 };
@@ -38,7 +36,6 @@ public:
     int chosenPort() const;
     QString chosenDevice() const;
 
-    void setChosenPort(int port);
     void setChosenDevice(const QString &path);
 
 private:

@@ -7,32 +7,22 @@
 namespace vestan::line {
 namespace {
 
-constexpr std::array<uint16_t, 256> makeCrc16Table()
+// The table of a CRC of T's width, most significant bit first.
+template <typename T> constexpr std::array<T, 256> makeCrcTable(T poly)
 {
-    std::array<uint16_t, 256> table{};
+    constexpr int shift = 8 * int(sizeof(T)) - 8;
+    std::array<T, 256> table{};
     for (unsigned i = 0; i < 256; ++i) {
-        uint16_t crc = uint16_t(i << 8);
+        T crc = T(i << shift);
         for (int bit = 0; bit < 8; ++bit)
-            crc = (crc & 0x8000) ? uint16_t((crc << 1) ^ 0x1021) : uint16_t(crc << 1);
+            crc = (crc >> (shift + 7)) & 1 ? T((crc << 1) ^ poly) : T(crc << 1);
         table[i] = crc;
     }
     return table;
 }
 
-constexpr std::array<uint8_t, 256> makeCrc8Table()
-{
-    std::array<uint8_t, 256> table{};
-    for (unsigned i = 0; i < 256; ++i) {
-        uint8_t crc = uint8_t(i);
-        for (int bit = 0; bit < 8; ++bit)
-            crc = (crc & 0x80) ? uint8_t((crc << 1) ^ 0x07) : uint8_t(crc << 1);
-        table[i] = crc;
-    }
-    return table;
-}
-
-constexpr auto kCrc16Table = makeCrc16Table();
-constexpr auto kCrc8Table = makeCrc8Table();
+constexpr auto kCrc16Table = makeCrcTable<uint16_t>(0x1021);
+constexpr auto kCrc8Table = makeCrcTable<uint8_t>(0x07);
 
 } // namespace
 
@@ -109,8 +99,7 @@ bool FrameDecoder::findHeader()
         pos_ = at;
         if (end - pos_ < kHeaderSize)
             return false;
-        const uint8_t *header = buffer_.data() + pos_;
-        if (crc8(header, 3) == header[3] && payloadLengthAt(pos_) <= maxPayload_)
+        if (headerAt(pos_))
             return true;
         // Not a frame start after all: the mark was an ordinary byte.
         ++counters_.headerErrors;

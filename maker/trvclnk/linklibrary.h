@@ -38,7 +38,6 @@ public:
 
     // The settings of a port as the file holds them now.
     PortSettings configured(int port) const;
-    LinkSettingsFile &settingsFile() { return file_; }
     // The port's record, or null when it was never touched.
     const LinkPort *port(int port) const;
 

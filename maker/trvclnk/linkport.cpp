@@ -5,6 +5,7 @@
 #include "maker/trvclnk/porttransport.h"
 #include "maker/trvclnk/requestexchange.h"
 #include "maker/trvclnk/walkstream.h"
+#include "protocol/protocol.h"
 
 #include <algorithm>
 
@@ -215,11 +216,9 @@ bool LinkPort::startsWalk(const std::vector<uint8_t> &current) const
     if (current.size() != 10 || current[1] != 3 || lastBlock_.size() != 10 ||
         !std::equal(current.begin(), current.begin() + 6, lastBlock_.begin()))
         return false;
-    const auto u32At = [](const std::vector<uint8_t> &p) {
-        return uint32_t(p[6]) | uint32_t(p[7]) << 8 | uint32_t(p[8]) << 16 | uint32_t(p[9]) << 24;
-    };
-    const uint32_t length = uint32_t(current[4]) | uint32_t(current[5]) << 8;
-    return length > 0 && uint64_t(u32At(lastBlock_)) + length == u32At(current);
+    const uint32_t length = getU16(current.data() + 4);
+    return length > 0 &&
+           uint64_t(getU32(lastBlock_.data() + 6)) + length == getU32(current.data() + 6);
 }
 
 void LinkPort::dropAhead()

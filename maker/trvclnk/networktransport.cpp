@@ -3,9 +3,10 @@
 #include "maker/trvclnk/linkerrors.h"
 
 #include <QTcpSocket>
-#include <QThread>
 #include <QUrl>
+#include <QtEndian>
 #include <algorithm>
+#include <utility>
 
 namespace vestan::trvclnk {
 namespace {
@@ -22,22 +23,6 @@ int32_t connectFailureCode(QAbstractSocket::SocketError error)
         return kErrConnectionRefused;
     default:
         return kErrConnectTimeout;
-    }
-}
-
-uint8_t comPortParity(char parity)
-{
-    switch (parity) {
-    case 'O':
-        return 2;
-    case 'E':
-        return 3;
-    case 'M':
-        return 4;
-    case 'S':
-        return 5;
-    default:
-        return 1;
     }
 }
 
@@ -65,10 +50,7 @@ std::optional<NetworkAddress> parseNetworkAddress(const QString &device)
     return address;
 }
 
-NetworkTransport::NetworkTransport()
-{
-    clock_.start();
-}
+NetworkTransport::NetworkTransport() = default;
 
 NetworkTransport::~NetworkTransport()
 {
@@ -133,18 +115,19 @@ bool NetworkTransport::setUpComPort()
     if (telnet_.comPort() != telnet::TelnetReader::ComPort::Accepted)
         return false;
     std::vector<uint8_t> commands;
-    const uint32_t baud = settings_.baud;
-    const uint8_t speed[4] = {uint8_t(baud >> 24), uint8_t(baud >> 16), uint8_t(baud >> 8),
-                              uint8_t(baud)};
+    uint8_t speed[4];
+    qToBigEndian(settings_.baud, speed);
     telnet::appendComPortCommand(commands, telnet::kSetBaudRate, speed, sizeof speed);
-    const uint8_t size = uint8_t(settings_.dataBits);
-    telnet::appendComPortCommand(commands, telnet::kSetDataSize, &size, 1);
-    const uint8_t parity = comPortParity(settings_.parity);
-    telnet::appendComPortCommand(commands, telnet::kSetParity, &parity, 1);
-    const uint8_t stop = uint8_t(settings_.stopBits == 2 ? 2 : 1);
-    telnet::appendComPortCommand(commands, telnet::kSetStopSize, &stop, 1);
-    const uint8_t noFlowControl = 1;
-    telnet::appendComPortCommand(commands, telnet::kSetControl, &noFlowControl, 1);
+    const std::pair<uint8_t, int> oneByte[] = {
+        {telnet::kSetDataSize, settings_.dataBits},
+        {telnet::kSetParity, settings_.parityIndex() + 1},
+        {telnet::kSetStopSize, settings_.stopBits == 2 ? 2 : 1},
+        {telnet::kSetControl, 1}, // no flow control
+    };
+    for (const auto &[command, value] : oneByte) {
+        const uint8_t byte = uint8_t(value);
+        telnet::appendComPortCommand(commands, command, &byte, 1);
+    }
     if (!writeRaw(commands, settings_.connectTimeoutMs))
         return false;
     while (!telnet_.reply(telnet::kSetBaudRate) || !telnet_.reply(telnet::kSetStopSize))
@@ -274,17 +257,6 @@ void NetworkTransport::discardInput()
         takeArrived();
     arrived_.clear();
     arrivedAt_ = 0;
-}
-
-int64_t NetworkTransport::nowMs() const
-{
-    return clock_.elapsed();
-}
-
-void NetworkTransport::pauseMs(int ms)
-{
-    if (ms > 0)
-        QThread::msleep(ulong(ms));
 }
 
 } // namespace vestan::trvclnk

@@ -3,7 +3,6 @@
 #include "maker/trvclnk/porttransport.h"
 #include "maker/trvclnk/telnetcodec.h"
 
-#include <QElapsedTimer>
 #include <QString>
 #include <memory>
 #include <optional>
@@ -40,7 +39,6 @@ public:
     ~NetworkTransport() override;
 
     bool open(const PortSettings &settings) override;
-    int32_t openFailure() const override { return failure_; }
     void close() override;
     bool isOpen() const override { return opened_; }
     bool lost() const override { return opened_ && !socket_; }
@@ -49,8 +47,6 @@ public:
     Status write(const uint8_t *data, size_t size, int timeoutMs) override;
     Status read(uint8_t *buffer, size_t capacity, int timeoutMs, size_t &received) override;
     void discardInput() override;
-    int64_t nowMs() const override;
-    void pauseMs(int ms) override;
 
 private:
     bool connectToServer();
@@ -70,8 +66,6 @@ private:
     size_t arrivedAt_ = 0;
     std::vector<uint8_t> out_;
     std::vector<uint8_t> answers_;
-    QElapsedTimer clock_;
-    int32_t failure_ = 0;
     bool opened_ = false;
 };
 

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <optional>
+#include <string_view>
+#include <type_traits>
 
 namespace vestan::trvclnk {
 namespace {
@@ -48,6 +50,12 @@ int PortSettings::effectiveInterByteTimeoutMs() const
     return int(std::max<int64_t>(isNetworkDevice(device) ? 250 : 50, lineTimeMs(10)));
 }
 
+int PortSettings::parityIndex() const
+{
+    const size_t at = std::string_view("NOEMS").find(parity);
+    return at == std::string_view::npos ? 0 : int(at);
+}
+
 QString sectionName(int port)
 {
     return QStringLiteral("COM%1").arg(port + 1);
@@ -68,37 +76,33 @@ PortSettings defaultPortSettings(int port)
 PortSettings readPortSettings(int port, const SettingReader &value)
 {
     PortSettings s = defaultPortSettings(port);
-    const QString device = value(QStringLiteral("Device")).value_or(QString()).trimmed();
-    if (!device.isEmpty())
+    const auto text = [&](const char *key) {
+        return value(QString::fromLatin1(key)).value_or(QString()).trimmed();
+    };
+    const auto number = [&](const char *key, auto &field, int64_t low, int64_t high) {
+        if (auto v = readNumber(value(QString::fromLatin1(key)), low, high))
+            field = std::remove_reference_t<decltype(field)>(*v);
+    };
+    if (const QString device = text("Device"); !device.isEmpty())
         s.device = device;
-    if (auto v = readNumber(value(QStringLiteral("Baud")), 1, 100000000))
-        s.baud = uint32_t(*v);
-    if (auto v = readNumber(value(QStringLiteral("DataBits")), 5, 8))
-        s.dataBits = int(*v);
-    const QString parity = value(QStringLiteral("Parity")).value_or(QString()).trimmed().toUpper();
+    number("Baud", s.baud, 1, 100000000);
+    number("DataBits", s.dataBits, 5, 8);
+    const QString parity = text("Parity").toUpper();
     if (!parity.isEmpty() && QStringLiteral("NEOMS").contains(parity.at(0)))
         s.parity = char(parity.at(0).unicode());
-    if (auto v = readNumber(value(QStringLiteral("StopBits")), 1, 2))
-        s.stopBits = int(*v);
-    if (auto v = readNumber(value(QStringLiteral("ReplyTimeoutMs")), 1, 600000))
-        s.replyTimeoutMs = int(*v);
-    if (auto v = readNumber(value(QStringLiteral("InterByteTimeoutMs")), 0, 600000))
-        s.interByteTimeoutMs = int(*v);
+    number("StopBits", s.stopBits, 1, 2);
+    number("ReplyTimeoutMs", s.replyTimeoutMs, 1, 600000);
+    number("InterByteTimeoutMs", s.interByteTimeoutMs, 0, 600000);
     if (const auto init = value(QStringLiteral("ModemInit")))
         s.modemInit = init->trimmed(); // present but empty: no init string
-    const QString dial = value(QStringLiteral("Dial")).value_or(QString()).trimmed().toUpper();
+    const QString dial = text("Dial").toUpper();
     if (dial == QLatin1String("T") || dial == QLatin1String("P"))
         s.dial = char(dial.at(0).unicode());
-    if (auto v = readNumber(value(QStringLiteral("DialTimeoutMs")), 1, 600000))
-        s.dialTimeoutMs = int(*v);
-    if (auto v = readNumber(value(QStringLiteral("ModemTimeoutMs")), 1, 600000))
-        s.modemTimeoutMs = int(*v);
-    if (auto v = readNumber(value(QStringLiteral("GuardTimeMs")), 0, 60000))
-        s.guardTimeMs = int(*v);
-    if (auto v = readNumber(value(QStringLiteral("ConnectTimeoutMs")), 1, 600000))
-        s.connectTimeoutMs = int(*v);
-    if (auto v = readNumber(value(QStringLiteral("ReadAhead")), 0, 1))
-        s.readAhead = *v != 0;
+    number("DialTimeoutMs", s.dialTimeoutMs, 1, 600000);
+    number("ModemTimeoutMs", s.modemTimeoutMs, 1, 600000);
+    number("GuardTimeMs", s.guardTimeMs, 0, 60000);
+    number("ConnectTimeoutMs", s.connectTimeoutMs, 1, 600000);
+    number("ReadAhead", s.readAhead, 0, 1);
     return s;
 }
 

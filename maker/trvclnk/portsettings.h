@@ -46,6 +46,9 @@ struct PortSettings
     int64_t lineTimeMs(int64_t bytes) const;
     // The inter-byte time-out actually used.
     int effectiveInterByteTimeoutMs() const;
+    // The parity's place in N, O, E, M, S (0 for a letter it is not), the
+    // order Windows and the Com Port Control option (from 1) number them in.
+    int parityIndex() const;
 };
 
 QString sectionName(int port);

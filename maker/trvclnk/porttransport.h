@@ -3,6 +3,7 @@
 #include "maker/trvclnk/bytechannel.h"
 #include "maker/trvclnk/portsettings.h"
 
+#include <QElapsedTimer>
 #include <QString>
 #include <cstdint>
 #include <memory>
@@ -11,13 +12,16 @@ namespace vestan::trvclnk {
 
 // What a port's line runs on: a serial device, or a connection to a network
 // serial server. The port opens it, runs its requests over it and closes it.
+// Both keep time and wait alike: a blocking wait in the calling thread.
 class PortTransport : public ByteChannel
 {
 public:
+    PortTransport() { clock_.start(); }
+
     // Opens the line with these settings; false with openFailure() set.
     virtual bool open(const PortSettings &settings) = 0;
     // Why the last open failed, as a link code.
-    virtual int32_t openFailure() const = 0;
+    int32_t openFailure() const { return failure_; }
     virtual void close() = 0;
     // Open from open() to close(), also while a lost connection waits to be
     // made again.
@@ -28,6 +32,15 @@ public:
     // Makes a lost line again; the port stays open when this fails, with
     // openFailure() saying why.
     virtual bool reconnect() { return false; }
+
+    int64_t nowMs() const final { return clock_.elapsed(); }
+    void pauseMs(int ms) final;
+
+protected:
+    int32_t failure_ = 0;
+
+private:
+    QElapsedTimer clock_;
 };
 
 // The transport for a port's device: a network serial server for

@@ -4,7 +4,6 @@
 #include "platform/deviceaccess.h"
 
 #include <QSerialPort>
-#include <QThread>
 #include <algorithm>
 
 namespace vestan::trvclnk {
@@ -14,21 +13,10 @@ struct SerialTransport::Port : QSerialPort
 
 namespace {
 
-QSerialPort::Parity toQtParity(char parity)
-{
-    switch (parity) {
-    case 'E':
-        return QSerialPort::EvenParity;
-    case 'O':
-        return QSerialPort::OddParity;
-    case 'M':
-        return QSerialPort::MarkParity;
-    case 'S':
-        return QSerialPort::SpaceParity;
-    default:
-        return QSerialPort::NoParity;
-    }
-}
+// In the order of PortSettings::parityIndex().
+constexpr QSerialPort::Parity kParities[] = {QSerialPort::NoParity, QSerialPort::OddParity,
+                                             QSerialPort::EvenParity, QSerialPort::MarkParity,
+                                             QSerialPort::SpaceParity};
 
 // The device's path as Qt opens it: a bare name lies in /dev.
 QString devicePath(const QString &device)
@@ -51,12 +39,16 @@ int32_t openFailureCode(const QSerialPort &port, const QString &device)
     }
 }
 
+// Clears the error too: left set, it would spoil the next call's look at it.
+ByteChannel::Status failed(QSerialPort &port)
+{
+    port.clearError();
+    return ByteChannel::Status::Failed;
+}
+
 } // namespace
 
-SerialTransport::SerialTransport()
-{
-    clock_.start();
-}
+SerialTransport::SerialTransport() = default;
 
 SerialTransport::~SerialTransport()
 {
@@ -66,21 +58,17 @@ SerialTransport::~SerialTransport()
 bool SerialTransport::open(const PortSettings &settings)
 {
     close();
-    error_.clear();
-    openFailure_ = kOk;
+    failure_ = kOk;
     port_ = std::make_unique<Port>();
     port_->setPortName(settings.device);
     if (!port_->open(QIODevice::ReadWrite)) {
-        error_ = port_->errorString();
-        openFailure_ = openFailureCode(*port_, settings.device);
+        failure_ = openFailureCode(*port_, settings.device);
         port_.reset();
         return false;
     }
     if (!applySettings(settings)) {
-        error_ = port_->errorString();
-        openFailure_ = kErrOpenFailed;
-        port_->close();
-        port_.reset();
+        failure_ = kErrOpenFailed;
+        close();
         return false;
     }
     // Modem-control calls fail on a pseudo-terminal ("Inappropriate ioctl"),
@@ -95,29 +83,18 @@ bool SerialTransport::applySettings(const PortSettings &settings)
     const auto dataBits = static_cast<QSerialPort::DataBits>(settings.dataBits);
     const auto stopBits = settings.stopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop;
     return port_->setBaudRate(qint32(settings.baud)) && port_->setDataBits(dataBits) &&
-           port_->setParity(toQtParity(settings.parity)) && port_->setStopBits(stopBits) &&
+           port_->setParity(kParities[settings.parityIndex()]) && port_->setStopBits(stopBits) &&
            port_->setFlowControl(QSerialPort::NoFlowControl);
 }
 
 void SerialTransport::close()
 {
-    if (port_) {
-        port_->close();
-        port_.reset();
-    }
+    port_.reset(); // the port closes itself
 }
 
 bool SerialTransport::isOpen() const
 {
     return port_ && port_->isOpen();
-}
-
-ByteChannel::Status SerialTransport::failed()
-{
-    error_ = port_ ? port_->errorString() : QString();
-    if (port_)
-        port_->clearError();
-    return Status::Failed;
 }
 
 ByteChannel::Status SerialTransport::write(const uint8_t *data, size_t size, int timeoutMs)
@@ -126,7 +103,7 @@ ByteChannel::Status SerialTransport::write(const uint8_t *data, size_t size, int
         return Status::Failed;
     const qint64 queued = port_->write(reinterpret_cast<const char *>(data), qint64(size));
     if (queued != qint64(size))
-        return failed();
+        return failed(*port_);
     const int64_t deadline = nowMs() + timeoutMs;
     while (port_->bytesToWrite() > 0) {
         const int64_t left = deadline - nowMs();
@@ -135,7 +112,7 @@ ByteChannel::Status SerialTransport::write(const uint8_t *data, size_t size, int
                 port_->clearError();
                 return Status::TimedOut;
             }
-            return failed();
+            return failed(*port_);
         }
     }
     return Status::Ok;
@@ -153,11 +130,11 @@ ByteChannel::Status SerialTransport::read(uint8_t *buffer, size_t capacity, int 
             port_->clearError();
             return Status::TimedOut;
         }
-        return failed();
+        return failed(*port_);
     }
     const qint64 n = port_->read(reinterpret_cast<char *>(buffer), qint64(capacity));
     if (n < 0)
-        return failed();
+        return failed(*port_);
     received = size_t(n);
     return Status::Ok;
 }
@@ -168,17 +145,6 @@ void SerialTransport::discardInput()
         port_->clear(QSerialPort::Input);
         port_->clearError();
     }
-}
-
-int64_t SerialTransport::nowMs() const
-{
-    return clock_.elapsed();
-}
-
-void SerialTransport::pauseMs(int ms)
-{
-    if (ms > 0)
-        QThread::msleep(ulong(ms));
 }
 
 } // namespace vestan::trvclnk

@@ -7,29 +7,7 @@
 
 namespace vestan::trvclnk {
 
-struct SerialTransport::Port
-{
-    HANDLE handle = INVALID_HANDLE_VALUE;
-    // The time-outs last given to the system, so that a read or write with
-    // the same wait as the one before needs no further call.
-    COMMTIMEOUTS timeouts{};
-    bool timeoutsSet = false;
-};
-
 namespace {
-
-QString systemMessage(DWORD code)
-{
-    wchar_t *text = nullptr;
-    const DWORD length = FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, code, 0, reinterpret_cast<wchar_t *>(&text), 0, nullptr);
-    QString message = length > 0 ? QString::fromWCharArray(text, int(length)).trimmed()
-                                 : QStringLiteral("system error %1").arg(code);
-    if (text != nullptr)
-        LocalFree(text);
-    return message;
-}
 
 // COM10 and above open only in the device namespace; COM1..COM9 work either way.
 QString devicePath(const QString &device)
@@ -39,34 +17,48 @@ QString devicePath(const QString &device)
     return QStringLiteral("\\\\.\\") + device;
 }
 
-BYTE toParity(char parity)
-{
-    switch (parity) {
-    case 'E':
-        return EVENPARITY;
-    case 'O':
-        return ODDPARITY;
-    case 'M':
-        return MARKPARITY;
-    case 'S':
-        return SPACEPARITY;
-    default:
-        return NOPARITY;
-    }
-}
-
+// A wait as the system takes it: MAXDWORD has a meaning of its own, and so
+// has 0 for a read (no limit at all).
 DWORD clampedWait(int timeoutMs)
 {
-    // MAXDWORD has a meaning of its own to the system.
-    return DWORD(std::clamp(timeoutMs, 0, 0x7FFFFFFF));
+    return DWORD(std::clamp(timeoutMs, 1, 0x7FFFFFFF));
 }
 
 } // namespace
 
-SerialTransport::SerialTransport()
+struct SerialTransport::Port
 {
-    clock_.start();
-}
+    HANDLE handle = INVALID_HANDLE_VALUE;
+    // The waits last given to the system (these until the first), so that a
+    // read or write with the same wait as the one before needs no further call.
+    DWORD readWait = 1;
+    DWORD writeWait = 1000;
+    bool waitsSet = false;
+
+    // Reads ask only for bytes the system holds, or for one byte with the
+    // wait as the total time-out: both end as soon as the bytes are there, on
+    // Windows and under Wine alike, and the thread sleeps in the system
+    // meanwhile. The interval time-out's special cases are not used: Wine
+    // does not honour them and every read would wait out its whole time-out.
+    bool setWaits(int readWaitMs, int writeWaitMs)
+    {
+        const DWORD read = clampedWait(readWaitMs);
+        const DWORD write = clampedWait(writeWaitMs);
+        if (waitsSet && read == readWait && write == writeWait)
+            return true;
+        COMMTIMEOUTS timeouts{};
+        timeouts.ReadTotalTimeoutConstant = read;
+        timeouts.WriteTotalTimeoutConstant = write;
+        if (!SetCommTimeouts(handle, &timeouts))
+            return false;
+        readWait = read;
+        writeWait = write;
+        waitsSet = true;
+        return true;
+    }
+};
+
+SerialTransport::SerialTransport() = default;
 
 SerialTransport::~SerialTransport()
 {
@@ -76,27 +68,24 @@ SerialTransport::~SerialTransport()
 bool SerialTransport::open(const PortSettings &settings)
 {
     close();
-    error_.clear();
-    openFailure_ = kOk;
+    failure_ = kOk;
     const QString path = devicePath(settings.device);
     HANDLE handle =
         CreateFileW(reinterpret_cast<const wchar_t *>(path.utf16()), GENERIC_READ | GENERIC_WRITE,
                     0, nullptr, OPEN_EXISTING, 0, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         const DWORD code = GetLastError();
-        error_ = systemMessage(code);
         // A port that another program has open answers "access denied".
-        openFailure_ = code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND ? kErrNoDevice
-                       : code == ERROR_ACCESS_DENIED || code == ERROR_SHARING_VIOLATION
-                           ? kErrDeviceBusy
-                           : kErrOpenFailed;
+        failure_ = code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND ? kErrNoDevice
+                   : code == ERROR_ACCESS_DENIED || code == ERROR_SHARING_VIOLATION
+                       ? kErrDeviceBusy
+                       : kErrOpenFailed;
         return false;
     }
     port_ = std::make_unique<Port>();
     port_->handle = handle;
     if (!applySettings(settings)) {
-        error_ = systemMessage(GetLastError());
-        openFailure_ = kErrOpenFailed;
+        failure_ = kErrOpenFailed;
         close();
         return false;
     }
@@ -112,7 +101,7 @@ bool SerialTransport::applySettings(const PortSettings &settings)
         return false;
     dcb.BaudRate = settings.baud;
     dcb.ByteSize = BYTE(settings.dataBits);
-    dcb.Parity = toParity(settings.parity);
+    dcb.Parity = BYTE(settings.parityIndex());
     dcb.StopBits = settings.stopBits == 2 ? TWOSTOPBITS : ONESTOPBIT;
     dcb.fBinary = TRUE;
     dcb.fParity = dcb.Parity != NOPARITY;
@@ -132,52 +121,14 @@ bool SerialTransport::applySettings(const PortSettings &settings)
 
 void SerialTransport::close()
 {
-    if (port_) {
-        if (port_->handle != INVALID_HANDLE_VALUE)
-            CloseHandle(port_->handle);
-        port_.reset();
-    }
+    if (port_)
+        CloseHandle(port_->handle);
+    port_.reset();
 }
 
 bool SerialTransport::isOpen() const
 {
-    return port_ && port_->handle != INVALID_HANDLE_VALUE;
-}
-
-ByteChannel::Status SerialTransport::failed()
-{
-    error_ = systemMessage(GetLastError());
-    return Status::Failed;
-}
-
-// Reads ask only for bytes the system holds, or for one byte with the wait
-// as the total time-out: both end as soon as the bytes are there, on Windows
-// and under Wine alike, and the thread sleeps in the system meanwhile. The
-// interval time-out's special cases are not used: Wine does not honour them
-// and every read would wait out its whole time-out. A read time-out is never
-// 0, which would mean no limit at all.
-static COMMTIMEOUTS timeoutsFor(int readWaitMs, int writeWaitMs)
-{
-    COMMTIMEOUTS t{};
-    t.ReadIntervalTimeout = 0;
-    t.ReadTotalTimeoutMultiplier = 0;
-    t.ReadTotalTimeoutConstant = std::max<DWORD>(clampedWait(readWaitMs), 1);
-    t.WriteTotalTimeoutMultiplier = 0;
-    t.WriteTotalTimeoutConstant = std::max<DWORD>(clampedWait(writeWaitMs), 1);
-    return t;
-}
-
-static bool setTimeouts(HANDLE handle, COMMTIMEOUTS &current, bool &set, const COMMTIMEOUTS &wanted)
-{
-    if (set && current.ReadTotalTimeoutConstant == wanted.ReadTotalTimeoutConstant &&
-        current.WriteTotalTimeoutConstant == wanted.WriteTotalTimeoutConstant)
-        return true;
-    COMMTIMEOUTS copy = wanted;
-    if (!SetCommTimeouts(handle, &copy))
-        return false;
-    current = wanted;
-    set = true;
-    return true;
+    return port_ != nullptr; // made with the device's handle, dropped with it
 }
 
 ByteChannel::Status SerialTransport::write(const uint8_t *data, size_t size, int timeoutMs)
@@ -190,14 +141,12 @@ ByteChannel::Status SerialTransport::write(const uint8_t *data, size_t size, int
         const int64_t left = deadline - nowMs();
         if (left <= 0)
             return Status::TimedOut;
-        const int readWait = port_->timeoutsSet ? int(port_->timeouts.ReadTotalTimeoutConstant) : 1;
-        if (!setTimeouts(port_->handle, port_->timeouts, port_->timeoutsSet,
-                         timeoutsFor(readWait, int(left))))
-            return failed();
+        if (!port_->setWaits(int(port_->readWait), int(left)))
+            return Status::Failed;
         DWORD written = 0;
         const DWORD chunk = DWORD(std::min<size_t>(size - done, 1 << 20));
         if (!WriteFile(port_->handle, data + done, chunk, &written, nullptr))
-            return failed();
+            return Status::Failed;
         done += written;
     }
     return Status::Ok;
@@ -211,41 +160,31 @@ ByteChannel::Status SerialTransport::read(uint8_t *buffer, size_t capacity, int 
         return Status::Failed;
     if (capacity == 0)
         return Status::TimedOut;
-    const auto queued = [this](DWORD &count) {
-        COMSTAT state{};
-        DWORD errors = 0;
-        if (!ClearCommError(port_->handle, &errors, &state))
-            return false;
-        count = state.cbInQue;
-        return true;
-    };
     if (timeoutMs > 0) {
         // One byte with the wait as its time-out: it comes as soon as it is
         // there, at once when it is there already.
-        const int writeWait =
-            port_->timeoutsSet ? int(port_->timeouts.WriteTotalTimeoutConstant) : 1000;
-        if (!setTimeouts(port_->handle, port_->timeouts, port_->timeoutsSet,
-                         timeoutsFor(timeoutMs, writeWait)))
-            return failed();
+        if (!port_->setWaits(timeoutMs, int(port_->writeWait)))
+            return Status::Failed;
         DWORD first = 0;
         if (!ReadFile(port_->handle, buffer, 1, &first, nullptr))
-            return failed();
+            return Status::Failed;
         if (first == 0)
             return Status::TimedOut;
         received = 1;
-    } else if (!port_->timeoutsSet && !setTimeouts(port_->handle, port_->timeouts,
-                                                   port_->timeoutsSet, timeoutsFor(1, 1000))) {
-        return failed();
+    } else if (!port_->setWaits(int(port_->readWait), int(port_->writeWait))) {
+        return Status::Failed;
     }
-    DWORD waiting = 0;
-    if (!queued(waiting))
-        return failed();
+    COMSTAT state{};
+    DWORD errors = 0;
+    if (!ClearCommError(port_->handle, &errors, &state))
+        return Status::Failed;
     // Bytes the system already holds come at once, whatever the time-out.
-    const DWORD rest = DWORD(std::min<size_t>({capacity - received, size_t(waiting), 1 << 20}));
+    const DWORD rest =
+        DWORD(std::min<size_t>({capacity - received, size_t(state.cbInQue), 1 << 20}));
     if (rest > 0) {
         DWORD n = 0;
         if (!ReadFile(port_->handle, buffer + received, rest, &n, nullptr))
-            return failed();
+            return Status::Failed;
         received += size_t(n);
     }
     return received > 0 ? Status::Ok : Status::TimedOut;
@@ -255,17 +194,6 @@ void SerialTransport::discardInput()
 {
     if (isOpen())
         PurgeComm(port_->handle, PURGE_RXABORT | PURGE_RXCLEAR);
-}
-
-int64_t SerialTransport::nowMs() const
-{
-    return clock_.elapsed();
-}
-
-void SerialTransport::pauseMs(int ms)
-{
-    if (ms > 0)
-        Sleep(DWORD(ms));
 }
 
 } // namespace vestan::trvclnk

@@ -71,60 +71,25 @@ std::optional<uint32_t> TelnetReader::reply(uint8_t command) const
 
 void TelnetReader::negotiate(uint8_t verb, uint8_t option, std::vector<uint8_t> &answers)
 {
-    switch (verb) {
-    case kDo: {
-        const bool asked = askedLocal_[option];
-        askedLocal_[option] = false;
-        if (option == kComPort)
-            comPort_ = ComPort::Accepted;
-        if (!wanted(option)) {
-            if (!asked)
-                appendNegotiation(answers, kWont, option);
-        } else if (!local_[option]) {
-            local_[option] = true;
-            if (!asked)
-                appendNegotiation(answers, kWill, option);
-        }
-        break;
-    }
-    case kDont: {
-        const bool asked = askedLocal_[option];
-        askedLocal_[option] = false;
-        if (option == kComPort)
-            comPort_ = ComPort::Refused;
-        if (local_[option]) {
-            local_[option] = false;
-            if (!asked)
-                appendNegotiation(answers, kWont, option);
-        }
-        break;
-    }
-    case kWill: {
-        const bool asked = askedRemote_[option];
-        askedRemote_[option] = false;
-        if (!wanted(option) || option == kComPort) {
-            // The server controls no port of ours.
-            if (!asked)
-                appendNegotiation(answers, kDont, option);
-        } else if (!remote_[option]) {
-            remote_[option] = true;
-            if (!asked)
-                appendNegotiation(answers, kDo, option);
-        }
-        break;
-    }
-    case kWont: {
-        const bool asked = askedRemote_[option];
-        askedRemote_[option] = false;
-        if (remote_[option]) {
-            remote_[option] = false;
-            if (!asked)
-                appendNegotiation(answers, kDont, option);
-        }
-        break;
-    }
-    default:
-        break;
+    // DO and DONT are about what we do, WILL and WONT about what the server does.
+    const bool ours = verb == kDo || verb == kDont;
+    const bool enable = verb == kDo || verb == kWill;
+    auto &state = ours ? local_ : remote_;
+    auto &askedFor = ours ? askedLocal_ : askedRemote_;
+    const uint8_t agree = ours ? kWill : kDo;
+    const uint8_t refuse = ours ? kWont : kDont;
+    const bool asked = askedFor[option];
+    askedFor[option] = false;
+    if (ours && option == kComPort)
+        comPort_ = enable ? ComPort::Accepted : ComPort::Refused;
+    // The server controls no port of ours.
+    if (enable && (!wanted(option) || (!ours && option == kComPort))) {
+        if (!asked)
+            appendNegotiation(answers, refuse, option);
+    } else if (state[option] != enable) {
+        state[option] = enable;
+        if (!asked)
+            appendNegotiation(answers, enable ? agree : refuse, option);
     }
 }
 

@@ -114,10 +114,8 @@ void WalkStream::sendMore()
     const auto ask = [&](uint32_t offset, uint16_t length) {
         uint8_t request[10];
         std::memcpy(request, head_.data(), 4);
-        request[4] = uint8_t(length);
-        request[5] = uint8_t(length >> 8);
-        for (int i = 0; i < 4; ++i)
-            request[6 + i] = uint8_t(offset >> (8 * i));
+        putU16(request + 4, length);
+        putU32(request + 6, offset);
         line::appendFrame(out_, request, sizeof request);
         inflight_.push_back(offset);
     };
@@ -446,8 +444,7 @@ int32_t WalkStream::serve(const uint8_t *request, uint8_t *reply, uint16_t reply
         return kErrReplyTooLarge;
     }
     std::memcpy(reply, request, 10);
-    reply[4] = uint8_t(count);
-    reply[5] = uint8_t(count >> 8);
+    putU16(reply + 4, count);
     std::memcpy(reply + 10, data.data(), count);
     *replyLength = uint16_t(10 + count);
     servedTo_ = offset + count;

@@ -1,5 +1,5 @@
 #include "app/aboutbox.h"
-#include "journal/programstate.h"
+#include "app/programstate.h"
 #include "tests/support/fakelink.h"
 #include "tests/support/scriptedhost.h"
 

@@ -116,6 +116,7 @@ TEST(StartUp, PortFromTheSettingsFileIsRememberedAndAskedForItsSpeed)
     EXPECT_EQ(rig.state->channel.portIndex, 2);
     EXPECT_EQ(rig.state->session.rememberedPort, 2);
     EXPECT_EQ(rig.fake.calls, (Calls{"_trvCL_fInit()", "_trvCL_fParamBaud(2)"}));
+    EXPECT_EQ(rig.find<QLineEdit>("EdIDNet")->text(), "12");
 }
 
 TEST(StartUp, MinimumSizeIsTheSizeFittedWithTheProgressPanelShown)
@@ -258,6 +259,17 @@ TEST(Ending, TheCloseBoxEndsOnce)
     EXPECT_EQ(rig.fake.calls, (Calls{"_trvCL_fInit()", "_trvCL_fParamBaud(1)",
                                      "_trvCL_fSetEvent(1,1)", "_trvCL_fClose(1)"}));
     EXPECT_TRUE(rig.host.errors.empty());
+}
+
+TEST(Ending, ThePhoneAsTheFieldShowsItIsSaved)
+{
+    WindowRig rig;
+    rig.open();
+    rig.find<QLineEdit>("EdPhone")->setText("8 (495)\r\n 123"); // typed, never left
+    rig.destroy();
+    QFile file(rig.settingsPath());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(file.readAll().contains(onDisk("Phone=\"8 (495) 123\"\n")));
 }
 
 TEST(Ending, ADoubleClickOnExitEndsLikeAClick)

@@ -1,5 +1,5 @@
+#include "app/programstate.h"
 #include "app/settings.h"
-#include "journal/programstate.h"
 #include "link/linktoolbar.h"
 #include "platform/guarded.h"
 #include "session/settingsvalues.h"
@@ -28,6 +28,13 @@ protected:
         host.path = dir.filePath("vestan");
         state.api = link.api();
         state.recentFiles.attach(&jurFile);
+    }
+
+    // Start-up: the settings into the session, then the tool bar shows them.
+    void load()
+    {
+        settings.LoadSettings();
+        bar.showSessionValues();
     }
 
     QString iniPath() const { return dir.filePath("vestan.ini"); }
@@ -61,7 +68,7 @@ protected:
     ProgramState state{host};
     LinkToolBar bar{state};
     QComboBox jurFile;
-    Settings settings{state, bar};
+    Settings settings{state};
 };
 
 const QByteArray kEmptyFiles = "File0=\nFile1=\nFile2=\nFile3=\nFile4=\nFile5=\nFile6=\n"
@@ -82,7 +89,7 @@ TEST(SettingsFileName, ExtensionReplacedOrAppended)
 
 TEST_F(SettingsTest, WithoutAFileTheDefaultsHoldAndTheFileIsCreated)
 {
-    settings.LoadSettings();
+    load();
     EXPECT_EQ(state.channel.portIndex, 1);
     EXPECT_EQ(state.channel.netNumber, 33);
     EXPECT_EQ(bar.EdIDNet()->text(), "33");
@@ -92,7 +99,6 @@ TEST_F(SettingsTest, WithoutAFileTheDefaultsHoldAndTheFileIsCreated)
     EXPECT_EQ(state.recentFiles.recentCount(), 0);
     EXPECT_EQ(state.paths.programDir, QDir::toNativeSeparators(dir.path() + "/"));
     EXPECT_EQ(state.paths.programFileName, "vestan");
-    EXPECT_EQ(bar.StTComName()->text(), "COM2  [5555555]"); // no ComPort: label untouched
 
     settings.SaveSettings();
     EXPECT_EQ(ini(), test::onDisk("[VestanApp]\nComPort=COM2\nIdNet=33\nIGetSize=7\nPhone=\"\"\n" +
@@ -103,7 +109,6 @@ struct PortCase
 {
     const char *value;
     int portIndex;
-    const char *label;
 };
 
 class SettingsPort : public SettingsTest, public ::testing::WithParamInterface<PortCase>
@@ -112,19 +117,17 @@ class SettingsPort : public SettingsTest, public ::testing::WithParamInterface<P
 TEST_P(SettingsPort, OnlyComAndOneCharacterNamesAPort)
 {
     putKey(QByteArray("ComPort=") + GetParam().value);
-    settings.LoadSettings();
+    load();
     EXPECT_EQ(state.channel.portIndex, GetParam().portIndex);
-    EXPECT_EQ(bar.StTComName()->text(), QString::fromUtf8(GetParam().label));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Values, SettingsPort,
-    ::testing::Values(PortCase{"COM3", 2, "COM3"}, PortCase{"COM1", 0, "COM1"},
-                      PortCase{"COM4", 3, "COM4"}, PortCase{"\"COM3\"", 2, "COM3"},
-                      PortCase{"COM7", 1, "COM2"}, PortCase{"COM0", 1, "COM2"},
-                      PortCase{"COMx", 1, "COM2"}, PortCase{"com3", 1, "COM2  [5555555]"},
-                      PortCase{"COM10", 1, "COM2  [5555555]"}, PortCase{"", 1, "COM2  [5555555]"},
-                      PortCase{"3", 1, "COM2  [5555555]"}));
+INSTANTIATE_TEST_SUITE_P(Values, SettingsPort,
+                         ::testing::Values(PortCase{"COM3", 2}, PortCase{"COM1", 0},
+                                           PortCase{"COM4", 3}, PortCase{"\"COM3\"", 2},
+                                           PortCase{"COM7", 1}, PortCase{"COM0", 1},
+                                           PortCase{"COMx", 1}, PortCase{"com3", 1},
+                                           PortCase{"COM10", 1}, PortCase{"", 1},
+                                           PortCase{"3", 1}));
 
 TEST_F(SettingsTest, APortFromCom5UpIsWrittenButReadsBackAsCom2)
 {
@@ -132,7 +135,7 @@ TEST_F(SettingsTest, APortFromCom5UpIsWrittenButReadsBackAsCom2)
     state.channel.portIndex = 2; // chosen, never opened: not what is remembered
     settings.SaveSettings();
     EXPECT_TRUE(ini().contains(test::onDisk("ComPort=COM7\n")));
-    settings.LoadSettings();
+    load();
     EXPECT_EQ(state.channel.portIndex, 1);
 }
 
@@ -148,7 +151,7 @@ class SettingsIdNet : public SettingsTest, public ::testing::WithParamInterface<
 TEST_P(SettingsIdNet, NetworkNumberOutOfRangeGives33)
 {
     putKey(QByteArray("IdNet=") + GetParam().value);
-    settings.LoadSettings();
+    load();
     EXPECT_EQ(state.channel.netNumber, GetParam().expected);
     EXPECT_EQ(bar.EdIDNet()->text(), QString::number(GetParam().expected));
 }
@@ -166,7 +169,7 @@ class SettingsSize : public SettingsTest, public ::testing::WithParamInterface<N
 TEST_P(SettingsSize, PortionSizeItem)
 {
     putKey(QByteArray("IGetSize=") + GetParam().value);
-    settings.LoadSettings();
+    load();
     const uint16_t sizes[] = {16, 32, 64, 128, 256, 512, 1000, 1024};
     EXPECT_EQ(bar.CBoxSize()->currentIndex(), GetParam().expected);
     EXPECT_EQ(state.session.portionSize, sizes[GetParam().expected]);
@@ -180,7 +183,7 @@ INSTANTIATE_TEST_SUITE_P(Values, SettingsSize,
 
 TEST_F(SettingsTest, NoSelectedPortionSizeIsWrittenAsZero)
 {
-    bar.CBoxSize()->setCurrentIndex(-1);
+    state.session.sizeItem = -1;
     settings.SaveSettings();
     EXPECT_TRUE(ini().contains(test::onDisk("IGetSize=0\n")));
 }
@@ -189,12 +192,12 @@ TEST_F(SettingsTest, PhoneIsCutTo48AndAnEmptyOneSurvives)
 {
     const QByteArray sixty = QByteArray("0123456789").repeated(6);
     putKey("Phone=" + sixty);
-    settings.LoadSettings();
+    load();
     EXPECT_EQ(state.session.phoneNumber, QString::fromLatin1(sixty.left(48)));
     EXPECT_EQ(bar.EdPhone()->text(), QString::fromLatin1(sixty.left(48)));
 
     putKey("Phone=\"\"");
-    settings.LoadSettings();
+    load();
     EXPECT_EQ(state.session.phoneNumber, "");
 }
 
@@ -202,12 +205,12 @@ TEST_F(SettingsTest, AMissingPhoneOrOneStartingWithAQuestionMarkKeepsTheNumber)
 {
     state.session.phoneNumber = "555";
     putKey("IdNet=7");
-    settings.LoadSettings();
+    load();
     EXPECT_EQ(state.session.phoneNumber, "555");
     EXPECT_EQ(bar.EdPhone()->text(), "555");
 
     putKey("Phone=?123");
-    settings.LoadSettings();
+    load();
     EXPECT_EQ(state.session.phoneNumber, "555");
 }
 
@@ -215,17 +218,18 @@ TEST_F(SettingsTest, PhoneRoundTripsInQuotes)
 {
     // The field as shown is saved, a pasted line break inside it taken out.
     bar.EdPhone()->setText("8 (495)\r\n 123");
+    bar.NormalizePhone();
     settings.SaveSettings();
     EXPECT_TRUE(ini().contains(test::onDisk("Phone=\"8 (495) 123\"\n")));
     state.session.phoneNumber.clear();
-    settings.LoadSettings();
+    load();
     EXPECT_EQ(state.session.phoneNumber, "8 (495) 123");
 }
 
 TEST_F(SettingsTest, EmptyRecentEntriesAreSkippedAndTheNewestIsSelected)
 {
     putIni("[VestanApp]\nFile0=/j/a.dat\nFile1=\nFile2=/j/b.dat\nFile9=/j/Журнал.dat\n");
-    settings.LoadSettings();
+    load();
     EXPECT_EQ(recentList(), QStringList({"/j/a.dat", "/j/b.dat", "/j/Журнал.dat"}));
     EXPECT_EQ(state.recentFiles.recentCount(), 3);
     EXPECT_EQ(jurFile.currentIndex(), 0);
@@ -237,7 +241,7 @@ TEST_F(SettingsTest, ThreeFilesThenARunThatOpensNothingRewritesAllTenKeys)
                              "File0=/j/a.dat\nFile1=/j/b.dat\nFile2=/j/c.dat\nFile3=\nFile4=\n"
                              "File5=\nFile6=\nFile7=\nFile8=\nFile9=\n";
     putIni(saved);
-    settings.LoadSettings();
+    load();
     EXPECT_EQ(state.recentFiles.recentCount(), 3);
     settings.SaveSettings();
     EXPECT_EQ(ini(), saved);
@@ -256,7 +260,7 @@ TEST_F(SettingsTest, AShorterListOverwritesStaleEntries)
 
 TEST_F(SettingsTest, WritingTwiceWritesTheSameValues)
 {
-    settings.LoadSettings();
+    load();
     state.recentFiles.AddRecentFile("/j/x.dat");
     settings.SaveSettings();
     const QByteArray first = ini();
@@ -268,7 +272,7 @@ TEST_F(SettingsTest, WritingTwiceWritesTheSameValues)
 TEST_F(SettingsTest, OtherLinesOfTheFileStayAsTheyWere)
 {
     putIni("; Vestan\r\n[Other]\r\nIdNet=1\r\n\r\n[VestanApp]\r\nIdNet=12\r\nExtra=keep\r\n");
-    settings.LoadSettings();
+    load();
     settings.SaveSettings();
     EXPECT_EQ(ini(), "; Vestan\r\n[Other]\r\nIdNet=1\r\n\r\n[VestanApp]\r\nIdNet=12\r\n"
                      "Extra=keep\r\nComPort=COM2\r\nIGetSize=7\r\nPhone=\"\"\r\n"
@@ -281,7 +285,7 @@ TEST_F(SettingsTest, AnUnwritableFileIsReportedOnceWithItsPathAndLosesNothing)
     const QByteArray before = "; keep\n[VestanApp]\nComPort=COM4\nIdNet=9\n[Other]\nx=1\n";
     putIni(before);
     QFile::setPermissions(iniPath(), QFileDevice::ReadOwner | QFileDevice::ReadUser);
-    settings.LoadSettings();
+    load();
     state.session.rememberedPort = 0;
 
     EXPECT_THROW(settings.SaveSettings(), VestanError);
@@ -309,7 +313,7 @@ TEST_F(SettingsTest, AFolderThatCannotBeMadeIsReportedWithTheFullPath)
     host.path = dir.filePath("gone/vestan");
     ASSERT_TRUE(QFile(dir.filePath("config")).open(QIODevice::WriteOnly));
     const auto user = userFolder(dir.filePath("config"));
-    settings.LoadSettings();
+    load();
     try {
         settings.SaveSettings();
         FAIL() << "no error";
@@ -337,7 +341,7 @@ TEST_F(SettingsTest, AProgramInAReadOnlyFolderKeepsItsSettingsInTheUsersFolder)
     const auto user = userFolder(home + "/.config");
 
     const int kept = test::asPlainUser([this] {
-        settings.LoadSettings();
+        load();
         state.channel.netNumber = 77;
         state.session.rememberedPort = 2;
         settings.SaveSettings();
@@ -368,7 +372,7 @@ TEST_F(SettingsTest, AnUnwritableFileBesideTheProgramGivesOnlyTheStartingValues)
                 test::setFileMode(dir.filePath("home"), 0777));
     const auto user = userFolder(dir.filePath("home"));
     const int seen = test::asPlainUser([this] {
-        settings.LoadSettings();
+        load();
         const int first = state.channel.netNumber;
         state.channel.netNumber = 77;
         settings.SaveSettings();
@@ -388,10 +392,10 @@ TEST_F(SettingsTest, ARecentFileOutsideTheCodePageStillOpensAfterARestart)
     QFile file(name);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("journal") == 7);
     file.close();
-    settings.LoadSettings();
+    load();
     state.recentFiles.AddRecentFile(name);
     settings.SaveSettings();
-    settings.LoadSettings();
+    load();
     const QString back = state.recentFiles.newest();
     EXPECT_FALSE(back.contains(u'?')) << qPrintable(back);
     QFile again(back);

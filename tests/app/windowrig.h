@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/mainwindow.h"
-#include "journal/programstate.h"
+#include "app/programstate.h"
 #include "tests/support/fakelink.h"
 #include "tests/support/scriptedhost.h"
 

@@ -1,7 +1,7 @@
 #include "clock/clockpage.h"
 #include "clock/ctldatetime.h"
-#include "journal/programstate.h"
 #include "platform/codepage.h"
+#include "session/session.h"
 #include "tests/support/fakelink.h"
 #include "tests/support/scriptedhost.h"
 
@@ -63,7 +63,7 @@ protected:
 
     test::ScriptedHost host;
     test::FakeLink link;
-    ProgramState state{host};
+    Session state{host};
     ClockPage page{state};
 };
 

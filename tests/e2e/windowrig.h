@@ -5,7 +5,7 @@
 // in a private directory. Where the line comes from is the caller's business.
 
 #include "app/mainwindow.h"
-#include "journal/programstate.h"
+#include "app/programstate.h"
 #include "platform/claimedfile.h"
 #include "tests/support/autohost.h"
 

@@ -2,8 +2,8 @@
 
 #include "info/infopage.h"
 #include "info/lamplist.h"
-#include "journal/programstate.h"
 #include "printing.h"
+#include "session/session.h"
 #include "tests/support/fakelink.h"
 #include "tests/support/scriptedhost.h"
 
@@ -23,7 +23,7 @@ class InfoPageFixture : public ::testing::Test
 protected:
     ScriptedHost host;
     FakeLink link;
-    ProgramState state{host};
+    Session state{host};
     std::unique_ptr<InfoPage> page;
     std::vector<int> lampChanges;
 

@@ -17,7 +17,7 @@ protected:
     void SetUp() override
     {
         TransferRig::SetUp();
-        page = std::make_unique<JournalPage>(state, progress);
+        page = std::make_unique<JournalPage>(state, recentFiles, progress);
     }
     void TearDown() override
     {
@@ -337,15 +337,40 @@ TEST_F(Download, WorksWithoutAStatusDisplay)
     EXPECT_EQ(state.channel.running, 0);
 }
 
-TEST_F(Download, StatusControlsAreThePagesOwn)
+TEST_F(Download, StatusLineShowsTheLastStoredJournalAndARunDisablesTheControls)
 {
-    const JournalStatusControls controls = page->statusControls();
-    EXPECT_EQ(controls.file->objectName(), "StTLJurIFile");
-    EXPECT_EQ(controls.sizes->objectName(), "StTLJurISize");
-    EXPECT_EQ(controls.jurLink->objectName(), "SBtnJurLink");
-    EXPECT_EQ(controls.headOnly->objectName(), "ChcBoxJurHeadOnly");
-    EXPECT_EQ(controls.jurLoad->objectName(), "SBtnJurLoad");
-    EXPECT_EQ(controls.jurFile->objectName(), "CBoxJurFile");
+    const auto controls = {
+        static_cast<QWidget *>(page->SBtnJurLink), static_cast<QWidget *>(page->ChcBoxJurHeadOnly),
+        static_cast<QWidget *>(page->SBtnJurLoad), static_cast<QWidget *>(page->CBoxJurFile)};
+    page->showLinkStatus();
+    EXPECT_EQ(page->StTLJurIFile->text(), "");
+    EXPECT_EQ(page->StTLJurISize->text(), " ");
+
+    state.session.lastJournalFile = "/data/j1.dat";
+    state.session.lastHeaderSize = 84;
+    state.channel.running = 1;
+    page->showLinkStatus();
+    EXPECT_EQ(page->StTLJurIFile->text(), "/data/j1.dat");
+    EXPECT_EQ(page->StTLJurISize->text(), "Заголовок 84");
+    for (QWidget *w : controls)
+        EXPECT_FALSE(w->isEnabled());
+
+    state.session.lastDataSize = 4000000000u;
+    state.channel.running = 0;
+    page->showLinkStatus();
+    EXPECT_EQ(page->StTLJurISize->text(), "Заголовок 84, данные 4000000000");
+    for (QWidget *w : controls)
+        EXPECT_TRUE(w->isEnabled());
+}
+
+TEST_F(Download, PageControlsCarryTheirNamesHintsAndPictures)
+{
+    EXPECT_EQ(page->StTLJurIFile->objectName(), "StTLJurIFile");
+    EXPECT_EQ(page->StTLJurISize->objectName(), "StTLJurISize");
+    EXPECT_EQ(page->SBtnJurLink->objectName(), "SBtnJurLink");
+    EXPECT_EQ(page->ChcBoxJurHeadOnly->objectName(), "ChcBoxJurHeadOnly");
+    EXPECT_EQ(page->SBtnJurLoad->objectName(), "SBtnJurLoad");
+    EXPECT_EQ(page->CBoxJurFile->objectName(), "CBoxJurFile");
     EXPECT_EQ(page->ChcBoxJurHeadOnly->text(), "Только заголовок");
     EXPECT_FALSE(page->ChcBoxJurHeadOnly->isChecked());
     EXPECT_EQ(page->SBtnJurLink->toolTip(), "Получить журал с контроллера");

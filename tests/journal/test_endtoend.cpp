@@ -66,7 +66,8 @@ protected:
 
     QTemporaryDir dir;
     ScriptedHost host;
-    ProgramState state{host};
+    Session state{host};
+    RecentFiles recentFiles;
     QWidget window;
     ProgressPanel progress{&window};
     std::unique_ptr<SimProcess> sim;
@@ -83,7 +84,7 @@ TEST_F(EndToEnd, JournalAndImageStoredAsTheSimulatorHoldsThem)
     host.fileAnswers = {journal, image};
     state.session.portionSize = 512;
 
-    JournalPage journalPage(state, progress);
+    JournalPage journalPage(state, recentFiles, progress);
     journalPage.SBtnJurLink->click();
     const QByteArray expectedJournal = readAll(dir.filePath("dump/journal.dat"));
     ASSERT_GT(expectedJournal.size(), 700 * 96);
@@ -91,7 +92,7 @@ TEST_F(EndToEnd, JournalAndImageStoredAsTheSimulatorHoldsThem)
     EXPECT_EQ(state.session.lastDataSize, 700u * 96u);
     EXPECT_EQ(CheckJournalFile(host, journal, nullptr), 0);
 
-    UploadPage uploadPage(state, progress);
+    UploadPage uploadPage(state, recentFiles, progress);
     uploadPage.SBtnGet->click();
     const QByteArray expectedImage = readAll(dir.filePath("dump/0900.bin"));
     EXPECT_EQ(expectedImage.size(), int(kAltFlashSize));

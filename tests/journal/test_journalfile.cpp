@@ -109,12 +109,12 @@ TEST_F(JournalCheck, AcceptPutsAGoodFileOnTopAndLeavesTheListForABadOne)
 {
     ASSERT_TRUE(writeFile(target("good.dat"), validJournal()));
     ASSERT_TRUE(writeFile(target("bad.dat"), QByteArray(100, 'x')));
-    state.recentFiles.AddRecentFile("/older.dat");
-    EXPECT_EQ(AcceptJournalFile(state, target("bad.dat")), 1);
-    EXPECT_EQ(state.recentFiles.recentCount(), 1);
-    EXPECT_EQ(AcceptJournalFile(state, target("good.dat")), 0);
-    EXPECT_EQ(state.recentFiles.recentCount(), 2);
-    EXPECT_EQ(state.recentFiles.item(0), target("good.dat"));
+    recentFiles.AddRecentFile("/older.dat");
+    EXPECT_EQ(AcceptJournalFile(host, recentFiles, target("bad.dat")), 1);
+    EXPECT_EQ(recentFiles.recentCount(), 1);
+    EXPECT_EQ(AcceptJournalFile(host, recentFiles, target("good.dat")), 0);
+    EXPECT_EQ(recentFiles.recentCount(), 2);
+    EXPECT_EQ(recentFiles.item(0), target("good.dat"));
 }
 
 class RecentList : public TransferRig
@@ -123,7 +123,7 @@ protected:
     void fill(int count)
     {
         for (int i = count; i >= 1; --i)
-            state.recentFiles.AddRecentFile(QString("/j/%1.dat").arg(i));
+            recentFiles.AddRecentFile(QString("/j/%1.dat").arg(i));
     }
     QStringList items() const
     {
@@ -138,26 +138,26 @@ TEST_F(RecentList, FirstEntryAgainLeavesTheListUnchanged)
 {
     fill(5);
     const QStringList before = items();
-    state.recentFiles.AddRecentFile("/j/1.dat");
+    recentFiles.AddRecentFile("/j/1.dat");
     EXPECT_EQ(items(), before);
-    EXPECT_EQ(state.recentFiles.recentCount(), 5);
+    EXPECT_EQ(recentFiles.recentCount(), 5);
 }
 
 TEST_F(RecentList, FifthEntryMovesToTheTop)
 {
     fill(7);
-    state.recentFiles.AddRecentFile("/j/5.dat");
+    recentFiles.AddRecentFile("/j/5.dat");
     EXPECT_EQ(items(), QStringList({"/j/5.dat", "/j/1.dat", "/j/2.dat", "/j/3.dat", "/j/4.dat",
                                     "/j/6.dat", "/j/7.dat"}));
-    EXPECT_EQ(state.recentFiles.recentCount(), 7);
+    EXPECT_EQ(recentFiles.recentCount(), 7);
     EXPECT_EQ(recentBox.currentIndex(), 0);
 }
 
 TEST_F(RecentList, EleventhNamePushesOutTheOldest)
 {
     fill(10);
-    state.recentFiles.AddRecentFile("/j/new.dat");
-    EXPECT_EQ(state.recentFiles.recentCount(), 10);
+    recentFiles.AddRecentFile("/j/new.dat");
+    EXPECT_EQ(recentFiles.recentCount(), 10);
     EXPECT_EQ(recentBox.count(), 10);
     EXPECT_EQ(items().front(), "/j/new.dat");
     EXPECT_EQ(items().back(), "/j/9.dat");
@@ -167,8 +167,8 @@ TEST_F(RecentList, EleventhNamePushesOutTheOldest)
 TEST_F(RecentList, OtherLetterCaseIsANewEntry)
 {
     fill(3);
-    state.recentFiles.AddRecentFile("/J/2.DAT");
-    EXPECT_EQ(state.recentFiles.recentCount(), 4);
+    recentFiles.AddRecentFile("/J/2.DAT");
+    EXPECT_EQ(recentFiles.recentCount(), 4);
     EXPECT_EQ(items(), QStringList({"/J/2.DAT", "/j/1.dat", "/j/2.dat", "/j/3.dat"}));
 }
 
@@ -177,11 +177,11 @@ using JournalLoad = TransferRig;
 TEST_F(JournalLoad, ChosenJournalGoesToTheTopOfThePagesList)
 {
     ASSERT_TRUE(writeFile(target("good.dat"), validJournal()));
-    JournalPage page(state, progress);
+    JournalPage page(state, recentFiles, progress);
     JournalHeaderWindow window;
     page.setHeaderWindow(&window);
-    ASSERT_EQ(state.recentFiles.box(), page.CBoxJurFile);
-    state.recentFiles.AddRecentFile("/older/old.dat");
+    ASSERT_EQ(recentFiles.box(), page.CBoxJurFile);
+    recentFiles.AddRecentFile("/older/old.dat");
     host.fileAnswers = {target("good.dat")};
     page.SBtnJurLoad->click();
     ASSERT_EQ(host.dialogs.size(), 1u);
@@ -197,7 +197,7 @@ TEST_F(JournalLoad, ChosenJournalGoesToTheTopOfThePagesList)
 
 TEST_F(JournalLoad, CancelledDialogChangesNothing)
 {
-    JournalPage page(state, progress);
+    JournalPage page(state, recentFiles, progress);
     host.fileAnswers = {""};
     page.SBtnJurLoad->click();
     EXPECT_EQ(page.CBoxJurFile->count(), 0);

@@ -34,11 +34,12 @@ using Dialogs = TransferRig;
 
 TEST_F(Dialogs, PresetFromNewestRecentFile)
 {
-    state.recentFiles.append("/data/old/a.dat");
-    state.recentFiles.AddRecentFile("/data/new/journal.dat");
+    recentFiles.append("/data/old/a.dat");
+    recentFiles.AddRecentFile("/data/new/journal.dat");
     host.fileAnswers = {"/x/saved.dat"};
     QString name;
-    ASSERT_TRUE(AskSaveFileName(state, "Запись журнала в файл", name, kFileNameCapacity));
+    ASSERT_TRUE(
+        AskSaveFileName(host, recentFiles, "Запись журнала в файл", name, kFileNameCapacity));
     EXPECT_EQ(name, "/x/saved.dat");
     ASSERT_EQ(host.dialogs.size(), 1u);
     const FileDialogRequest &request = host.dialogs[0];
@@ -53,9 +54,9 @@ TEST_F(Dialogs, EmptyListLeavesPresetToTheDialogAndDefaultTitles)
 {
     host.fileAnswers = {"", ""};
     QString name = "stale";
-    EXPECT_FALSE(AskOpenFileName(state, QString(), name, kFileNameCapacity));
+    EXPECT_FALSE(AskOpenFileName(host, recentFiles, QString(), name, kFileNameCapacity));
     EXPECT_TRUE(name.isEmpty());
-    EXPECT_FALSE(AskSaveFileName(state, QString(), name, kFileNameCapacity));
+    EXPECT_FALSE(AskSaveFileName(host, recentFiles, QString(), name, kFileNameCapacity));
     ASSERT_EQ(host.dialogs.size(), 2u);
     EXPECT_EQ(host.dialogs[0].kind, FileDialogKind::Open);
     EXPECT_EQ(host.dialogs[0].title, "Открыть файл");
@@ -71,13 +72,13 @@ TEST_F(Dialogs, NameOfCapacityLengthIsRefused)
     const QString tooLong = "/" + QString(kFileNameCapacity - 1, u'a');
     host.fileAnswers = {fits, tooLong};
     QString name;
-    EXPECT_TRUE(AskOpenFileName(state, "t", name, kFileNameCapacity));
+    EXPECT_TRUE(AskOpenFileName(host, recentFiles, "t", name, kFileNameCapacity));
     EXPECT_EQ(name, fits);
-    EXPECT_FALSE(AskOpenFileName(state, "t", name, kFileNameCapacity));
+    EXPECT_FALSE(AskOpenFileName(host, recentFiles, "t", name, kFileNameCapacity));
     EXPECT_TRUE(name.isEmpty());
     EXPECT_TRUE(host.boxes.empty());
     // No room at all: no dialog.
-    EXPECT_FALSE(AskOpenFileName(state, "t", name, 0));
+    EXPECT_FALSE(AskOpenFileName(host, recentFiles, "t", name, 0));
     EXPECT_EQ(host.dialogs.size(), 2u);
 }
 
@@ -280,7 +281,7 @@ TEST_F(TempFileTest, FileInUseByAnotherTransferIsRefused)
     ASSERT_TRUE(state.tempFile.WriteTempFile(bytes, 2));
     // A second copy of the program with its own state.
     ScriptedHost otherHost;
-    ProgramState other(otherHost);
+    Session other(otherHost);
     other.paths = state.paths;
     other.tempFile.CreateTempFile();
     EXPECT_FALSE(other.tempFile.isRegistered());

@@ -5,8 +5,8 @@
 // shown, and a private temporary directory that TMPDIR points into so the
 // temporary transfer file lands there.
 
-#include "journal/programstate.h"
 #include "journal/progresspanel.h"
+#include "journal/recentfiles.h"
 #include "journal/transferrun.h"
 #include "tests/support/fakelink.h"
 #include "tests/support/scriptedhost.h"
@@ -81,7 +81,7 @@ protected:
         state.api = link.api();
         state.paths.programDir = QStringLiteral("/opt/vestan/bin/");
         state.paths.programFileName = QStringLiteral("vestan");
-        state.recentFiles.attach(&recentBox);
+        recentFiles.attach(&recentBox);
         state.linkStatus = &status;
         state.channel.isOpen = 1;
         progress.hide();
@@ -136,8 +136,9 @@ protected:
     QTemporaryDir dir;
     ScriptedHost host;
     FakeLink link;
-    ProgramState state{host};
-    WindowQuestions questions{state, StoreTexts{}};
+    Session state{host};
+    RecentFiles recentFiles;
+    WindowQuestions questions{state, recentFiles, StoreTexts{}};
     RecordingStatus status{state.channel};
     QComboBox recentBox;
     QWidget window; // the panel lives in a window, as in the program

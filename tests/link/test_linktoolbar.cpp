@@ -1,11 +1,10 @@
-#include "journal/programstate.h"
 #include "link/linktoolbar.h"
 #include "platform/codepage.h"
+#include "session/session.h"
 #include "tests/support/fakelink.h"
 #include "tests/support/scriptedhost.h"
 
 #include <QApplication>
-#include <QCheckBox>
 #include <QComboBox>
 #include <QFocusEvent>
 #include <QLabel>
@@ -24,18 +23,7 @@ using ::testing::IsEmpty;
 class LinkToolBarTest : public ::testing::Test
 {
 protected:
-    LinkToolBarTest()
-    {
-        state.api = link.api();
-        JournalStatusControls controls;
-        controls.file = &jurFile;
-        controls.sizes = &jurSizes;
-        controls.jurLink = &jurLink;
-        controls.headOnly = &headOnly;
-        controls.jurLoad = &jurLoad;
-        controls.jurFile = &jurFileBox;
-        bar.setJournalStatusControls(controls);
-    }
+    LinkToolBarTest() { state.api = link.api(); }
 
     void sendFocus(QWidget *w, QEvent::Type type)
     {
@@ -62,14 +50,8 @@ protected:
 
     test::ScriptedHost host;
     test::FakeLink link;
-    ProgramState state{host};
+    Session state{host};
     LinkToolBar bar{state};
-    QLabel jurFile;
-    QLabel jurSizes;
-    QToolButton jurLink;
-    QCheckBox headOnly;
-    QToolButton jurLoad;
-    QComboBox jurFileBox;
 };
 
 // ---- layout ----
@@ -156,9 +138,6 @@ TEST_P(LinkToolBarStates, RefreshShowsTheState)
     EXPECT_TRUE(bar.EdPhone()->isEnabled());
     EXPECT_EQ(labelIsOpenColoured(), c.isOpen != 0);
     EXPECT_EQ(labelIsClosedColoured(), c.isOpen == 0);
-    for (QWidget *w : {static_cast<QWidget *>(&jurLink), static_cast<QWidget *>(&headOnly),
-                       static_cast<QWidget *>(&jurLoad), static_cast<QWidget *>(&jurFileBox)})
-        EXPECT_EQ(w->isEnabled(), c.running == 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(FourStates, LinkToolBarStates,
@@ -166,31 +145,6 @@ INSTANTIATE_TEST_SUITE_P(FourStates, LinkToolBarStates,
                                            StateCase{1, 0, "Закрыть", true, false, true, false},
                                            StateCase{0, 1, "Открыть", false, true, false, true},
                                            StateCase{1, 1, "Закрыть", false, false, false, true}));
-
-TEST_F(LinkToolBarTest, JournalStatusLineShowsTheLastStoredJournal)
-{
-    bar.RefreshLinkStatus();
-    EXPECT_EQ(jurSizes.text(), " ");
-    EXPECT_EQ(jurFile.text(), "");
-
-    state.session.lastJournalFile = "/data/j1.dat";
-    state.session.lastHeaderSize = 84;
-    bar.RefreshLinkStatus();
-    EXPECT_EQ(jurFile.text(), "/data/j1.dat");
-    EXPECT_EQ(jurSizes.text(), "Заголовок 84");
-
-    state.session.lastDataSize = 4000000000u;
-    bar.RefreshLinkStatus();
-    EXPECT_EQ(jurSizes.text(), "Заголовок 84, данные 4000000000");
-}
-
-TEST_F(LinkToolBarTest, MissingJournalControlsAreSkipped)
-{
-    bar.setJournalStatusControls(JournalStatusControls{});
-    state.channel.running = 1;
-    bar.RefreshLinkStatus();
-    EXPECT_FALSE(bar.SBtnComStop()->isHidden());
-}
 
 // ---- open and close ----
 
@@ -338,7 +292,6 @@ TEST_F(LinkToolBarTest, StopClearsRunningAndHidesItself)
     EXPECT_FALSE(bar.SBtnComStop()->isEnabled());
     EXPECT_TRUE(bar.SBtnComOpenClose()->isEnabled());
     EXPECT_TRUE(bar.EdIDNet()->isEnabled());
-    EXPECT_TRUE(jurLink.isEnabled());
     EXPECT_THAT(link.calls, IsEmpty());
 }
 

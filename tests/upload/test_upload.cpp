@@ -18,7 +18,7 @@ protected:
     void SetUp() override
     {
         TransferRig::SetUp();
-        page = std::make_unique<UploadPage>(state, progress);
+        page = std::make_unique<UploadPage>(state, recentFiles, progress);
     }
     void TearDown() override
     {

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "app/mainwindow.h"
+#include "app/programstate.h"
 #include "journal/journalheaderwindow.h"
-#include "journal/programstate.h"
 #include "tests/support/linerig.h"
 
 #include <QDir>

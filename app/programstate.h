@@ -6,8 +6,8 @@
 namespace vestan {
 
 // The window's one state: the shared session and the recent journal files
-// of the window's list. The main window owns it and hands it by reference
-// to each page; it lives as long as the main window.
+// of the journal page's list. The program's entry owns it for the main
+// window, which hands the session and the list by reference to its pages.
 struct ProgramState : Session
 {
     using Session::Session;
