@@ -65,15 +65,30 @@ function(vestan_windows_pictures out)
     set(${out} ${kept} PARENT_SCOPE)
 endfunction()
 
-# vestan_subsystem(NAME DEPENDS ...): a static library of every .cpp/.h/.qrc in
-# the calling folder, so that adding a source file needs no CMake change.
+# vestan_subsystem(NAME DEPENDS ... [WIDGETS stem ... [WIDGETS_DEPENDS ...]]):
+# a static library of every .cpp/.h/.qrc in the calling folder, so that adding
+# a source file needs no CMake change. WIDGETS names the files (by stem) that
+# hold controls: they and the resource files make NAME_widgets (on NAME and
+# WIDGETS_DEPENDS), the rest NAME without Qt Widgets, which is what vestan-cli
+# links.
 function(vestan_subsystem name)
-    cmake_parse_arguments(ARG "" "" "DEPENDS" ${ARGN})
+    cmake_parse_arguments(ARG "" "" "DEPENDS;WIDGETS;WIDGETS_DEPENDS" ${ARGN})
     file(GLOB sources CONFIGURE_DEPENDS
         ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp
         ${CMAKE_CURRENT_SOURCE_DIR}/*.h
         ${CMAKE_CURRENT_SOURCE_DIR}/*.qrc)
     vestan_system_sources(sources)
+    if(ARG_WIDGETS)
+        list(JOIN ARG_WIDGETS "|" stems)
+        set(widgets ${sources})
+        list(FILTER widgets INCLUDE REGEX "/((${stems})\\.(cpp|h)|[^/]*\\.qrc)$")
+        list(FILTER sources EXCLUDE REGEX "/((${stems})\\.(cpp|h)|[^/]*\\.qrc)$")
+        vestan_static_library(${name}_widgets "${widgets}" ${name} ${ARG_WIDGETS_DEPENDS})
+    endif()
+    vestan_static_library(${name} "${sources}" ${ARG_DEPENDS})
+endfunction()
+
+function(vestan_static_library name sources)
     vestan_windows_pictures(sources ${sources})
     set(compiled ${sources})
     list(FILTER compiled INCLUDE REGEX "\\.(cpp|qrc)$")
@@ -81,12 +96,12 @@ function(vestan_subsystem name)
         # A folder with headers only (or nothing yet) still gives a target to depend on.
         add_library(${name} INTERFACE)
         target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR})
-        target_link_libraries(${name} INTERFACE ${ARG_DEPENDS})
+        target_link_libraries(${name} INTERFACE ${ARGN})
         return()
     endif()
     add_library(${name} STATIC ${sources})
     target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
-    target_link_libraries(${name} PUBLIC ${ARG_DEPENDS})
+    target_link_libraries(${name} PUBLIC ${ARGN})
 endfunction()
 
 # vestan_test_folder(NAME DEPENDS ... [PROPERTIES key value ...]): one test
