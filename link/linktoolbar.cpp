@@ -119,11 +119,7 @@ template <typename F> void LinkToolBar::runGuarded(F handler)
 
 void LinkToolBar::bindEvents()
 {
-    Host &host = state_.host;
-    // Every handler ignores the signal's arguments and reports what escapes it.
-    const auto bind = [&host](auto handler) {
-        return guarded(host, [handler](auto &&...) { handler(); });
-    };
+    const auto bind = [this](auto handler) { return guardedSlot(state_.host, handler); };
     connect(select_, &QToolButton::clicked, this, bind([this] { SBtnComSelectClick(); }));
     connect(openClose_, &QToolButton::clicked, this, bind([this] { SBtnComOpenCloseClick(); }));
     connect(comState_, &QToolButton::clicked, this, bind([this] { SBtnComStateClick(); }));
