@@ -15,10 +15,7 @@ void downloadJournal(Session &state, RecentFiles &recent, ProgressPanel &progres
         return;
     JournalSizes sizes;
     sizes.headerOnly = headerOnly;
-    run.error = RequestJournalSizes(state, sizes);
-    if (run.error == 0 && run.running() && !run.prepareTempFile())
-        return;
-    if (run.error != 0 || !run.running())
+    if (!run.sized(RequestJournalSizes(state, sizes)))
         return;
 
     run.setProgressRange(uint64_t(sizes.header) + sizes.data);

@@ -14,10 +14,7 @@ void uploadImage(Session &state, RecentFiles &recent, ProgressPanel &progress)
     if (!run.start())
         return;
     uint32_t imageSize = 0;
-    run.error = RequestImageSize(state, run.questions(), imageSize);
-    if (run.error == 0 && run.running() && !run.prepareTempFile())
-        return;
-    if (run.error != 0 || !run.running())
+    if (!run.sized(RequestImageSize(state, run.questions(), imageSize)))
         return;
 
     run.setProgressRange(imageSize);
