@@ -139,9 +139,9 @@ void MainWindow::bindEvents()
     connect(sbtnExit_, &QToolButton::clicked, this, [this] { exitClicked(); });
     sbtnExit_->installEventFilter(this);
     connect(sbtnAbout_, &QToolButton::clicked, this,
-            guarded(host, [this](auto &&...) { SBtnAboutClick(state_); }));
+            guardedSlot(host, [this] { SBtnAboutClick(state_); }));
     connect(timer1_, &QTimer::timeout, this,
-            guarded(host, [this](auto &&...) { clockPage_->Timer1Timer(); }));
+            guardedSlot(host, [this] { clockPage_->Timer1Timer(); }));
 }
 
 bool MainWindow::started() const

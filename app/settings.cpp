@@ -41,11 +41,9 @@ void Settings::LoadSettings()
     if (v.phoneGiven)
         session.phoneNumber = v.phoneNumber;
 
-    state_.recentFiles.clear();
     for (const QString &name : v.recentFiles)
         state_.recentFiles.append(name);
-    if (state_.recentFiles.recentCount() > 0)
-        state_.recentFiles.selectFirst();
+    state_.recentFiles.selectFirst();
 }
 
 void Settings::SaveSettings()

@@ -1,6 +1,5 @@
 #include "clock/clockpage.h"
 
-#include "platform/guarded.h"
 #include "platform/widgets.h"
 #include "session/session.h"
 
@@ -117,11 +116,7 @@ void ClockPage::buildControls()
 
 void ClockPage::bindEvents()
 {
-    Host &host = state_.host;
-    // Every handler ignores the signal's arguments and reports what escapes it.
-    const auto bind = [&host](auto handler) {
-        return guarded(host, [handler](auto &&...) { handler(); });
-    };
+    const auto bind = [this](auto handler) { return guardedSlot(state_.host, handler); };
     connect(gdttm_, &QPushButton::clicked, this, bind([this] { BtnGDTTMClick(); }));
     connect(sdttm_, &QPushButton::clicked, this, bind([this] { BtnSDTTMClick(); }));
     connect(setField_, &QPushButton::clicked, this, bind([this] { BtnSetFieldClick(); }));

@@ -1,6 +1,5 @@
 #include "info/infopage.h"
 
-#include "platform/guarded.h"
 #include "platform/widgets.h"
 #include "session/session.h"
 
@@ -18,10 +17,9 @@ InfoPage::InfoPage(Session &state, QWidget *parent)
     : QWidget(parent), state_(state), controls_(buildControls()), readout_(state, controls_),
       power_(state, stTxtU_)
 {
-    connect(btnU_, &QPushButton::clicked, this,
-            [handler = guarded(state_.host, [this] { BtnUClick(); })] { handler(); });
+    connect(btnU_, &QPushButton::clicked, this, guardedSlot(state_.host, [this] { BtnUClick(); }));
     connect(controls_.readButton, &QPushButton::clicked, this,
-            [handler = guarded(state_.host, [this] { BtnI1Click(); })] { handler(); });
+            guardedSlot(state_.host, [this] { BtnI1Click(); }));
 }
 
 InfoReadoutControls InfoPage::buildControls()

@@ -6,19 +6,16 @@
 
 namespace vestan {
 
-void JournalDownload::run(bool headerOnly)
+void downloadJournal(Session &state, RecentFiles &recent, ProgressPanel &progress, bool headerOnly)
 {
-    TransferRun run(state_, recent_, progress_,
+    TransferRun run(state, recent, progress,
                     {QStringLiteral("Записать журнал в файл"),
                      QStringLiteral("Запись журнала в файл"), "Удалить журнал?\n\"%s\""});
     if (!run.start())
         return;
     JournalSizes sizes;
     sizes.headerOnly = headerOnly;
-    run.error = RequestJournalSizes(state_, sizes);
-    if (run.error == 0 && run.running() && !run.prepareTempFile())
-        return;
-    if (run.error != 0 || !run.running())
+    if (!run.sized(RequestJournalSizes(state, sizes)))
         return;
 
     run.setProgressRange(uint64_t(sizes.header) + sizes.data);
@@ -32,8 +29,8 @@ void JournalDownload::run(bool headerOnly)
     if (run.complete()) {
         run.showInfo(journalSizesText(sizes));
         if (!run.store().isEmpty()) {
-            state_.session.lastHeaderSize = sizes.header;
-            state_.session.lastDataSize = sizes.data;
+            state.session.lastHeaderSize = sizes.header;
+            state.session.lastDataSize = sizes.data;
         }
     }
     run.dropTempFile();

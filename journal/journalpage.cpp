@@ -6,7 +6,6 @@
 #include "journal/journalheaderwindow.h"
 #include "journal/journalsizes.h"
 #include "journal/recentfiles.h"
-#include "platform/guarded.h"
 #include "platform/widgets.h"
 #include "session/session.h"
 
@@ -88,9 +87,9 @@ JournalPage::JournalPage(Session &state, RecentFiles &recent, ProgressPanel &pro
     recent_.attach(CBoxJurFile);
 
     connect(SBtnJurLoad, &QToolButton::clicked, this,
-            guarded(state_.host, [this](bool) { SBtnJurLoadClick(); }));
+            guardedSlot(state_.host, [this] { SBtnJurLoadClick(); }));
     connect(SBtnJurLink, &QToolButton::clicked, this,
-            guarded(state_.host, [this](bool) { SBtnJurLinkClick(); }));
+            guardedSlot(state_.host, [this] { SBtnJurLinkClick(); }));
 }
 
 void JournalPage::showLinkStatus()
@@ -120,7 +119,7 @@ void JournalPage::SBtnJurLoadClick()
 
 void JournalPage::SBtnJurLinkClick()
 {
-    JournalDownload(state_, recent_, progress_).run(ChcBoxJurHeadOnly->isChecked());
+    downloadJournal(state_, recent_, progress_, ChcBoxJurHeadOnly->isChecked());
 }
 
 } // namespace vestan

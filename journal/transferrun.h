@@ -63,9 +63,14 @@ public:
     bool running() const;
     TransferQuestions &questions() { return questions_; }
 
-    // Before the first portion: an open temporary file. False when it could
-    // not be created (already shown).
-    bool prepareTempFile() { return transfer_.prepare(); }
+    // Takes the size request's result; true when it succeeded, the run goes
+    // on and the temporary file is open for the first portion (a file that
+    // could not be created has been shown).
+    bool sized(int result)
+    {
+        error = result;
+        return error == 0 && running() && transfer_.prepare();
+    }
     // Progress range for `total` bytes in portions of the chosen size.
     void setProgressRange(uint64_t total);
     // Reads the pieces into the temporary file; `progressText` gives the

@@ -103,27 +103,16 @@ void LinkToolBar::buildControls()
         makePictureButton(band, "SBtnComStop", QIcon(QStringLiteral(":/link/icons/comstop.svg")),
                           QStringLiteral("Завершить сеанс связи (прием/передачу)"));
 
-    for (QWidget *w : {static_cast<QWidget *>(idNetLabel_), static_cast<QWidget *>(idNet_),
-                       static_cast<QWidget *>(size_), static_cast<QWidget *>(phone_),
-                       static_cast<QWidget *>(comName_), static_cast<QWidget *>(select_),
-                       static_cast<QWidget *>(openClose_), static_cast<QWidget *>(comState_),
-                       static_cast<QWidget *>(setup_), static_cast<QWidget *>(stop_)})
+    for (QWidget *w :
+         std::initializer_list<QWidget *>{idNetLabel_, idNet_, size_, phone_, comName_, select_,
+                                          openClose_, comState_, setup_, stop_})
         row->addWidget(w);
     addWidget(band);
 }
 
-template <typename F> void LinkToolBar::runGuarded(F handler)
-{
-    guarded(state_.host, handler)();
-}
-
 void LinkToolBar::bindEvents()
 {
-    Host &host = state_.host;
-    // Every handler ignores the signal's arguments and reports what escapes it.
-    const auto bind = [&host](auto handler) {
-        return guarded(host, [handler](auto &&...) { handler(); });
-    };
+    const auto bind = [this](auto handler) { return guardedSlot(state_.host, handler); };
     connect(select_, &QToolButton::clicked, this, bind([this] { SBtnComSelectClick(); }));
     connect(openClose_, &QToolButton::clicked, this, bind([this] { SBtnComOpenCloseClick(); }));
     connect(comState_, &QToolButton::clicked, this, bind([this] { SBtnComStateClick(); }));
@@ -138,21 +127,22 @@ void LinkToolBar::bindEvents()
 bool LinkToolBar::eventFilter(QObject *watched, QEvent *event)
 {
     const QEvent::Type type = event->type();
+    const auto run = [this](auto handler) { guarded(state_.host, handler)(); };
     if (watched == idNet_) {
         if ((type == QEvent::FocusIn || type == QEvent::FocusOut) && isFieldFocusChange(event))
-            runGuarded([this] { EdIDNetEnter(); });
+            run([this] { EdIDNetEnter(); });
     } else if (watched == phone_) {
         if (type == QEvent::FocusIn && isFieldFocusChange(event)) {
-            runGuarded([this] { EdPhoneEnter(); });
+            run([this] { EdPhoneEnter(); });
         } else if (type == QEvent::FocusOut && isFieldFocusChange(event)) {
-            runGuarded([this] { EdPhoneExit(); });
+            run([this] { EdPhoneExit(); });
         } else if (type == QEvent::MouseButtonRelease &&
                    static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
-            runGuarded([this] { EdPhoneEnter(); });
+            run([this] { EdPhoneEnter(); });
         } else if (type == QEvent::KeyPress) {
             const int key = static_cast<QKeyEvent *>(event)->key();
             if (key == Qt::Key_Return || key == Qt::Key_Enter)
-                runGuarded([this] { EdPhoneKeyPress(QChar(13)); });
+                run([this] { EdPhoneKeyPress(QChar(13)); });
         }
     }
     return QToolBar::eventFilter(watched, event);

@@ -69,7 +69,6 @@ protected:
 private:
     void buildControls();
     void bindEvents();
-    template <typename F> void runGuarded(F handler);
     bool hasEntryPoints() const;
     QString portText() const;
     void setFieldText(QLineEdit *field, const QString &text);

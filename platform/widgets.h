@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/guarded.h"
+
 #include <QIcon>
 #include <QString>
 
@@ -9,6 +11,13 @@ class QToolButton;
 class QWidget;
 
 namespace vestan {
+
+// A control's signal handler: the signal's arguments are ignored and what
+// escapes the handler goes to the host's standard error display.
+template <typename F> auto guardedSlot(Host &host, F handler)
+{
+    return guarded(host, [handler = std::move(handler)](auto &&...) { handler(); });
+}
 
 // Every control carries its layout name as objectName and its hint as the
 // property "hint"; shown hints are also its tool tip.

@@ -30,12 +30,8 @@ RequestLayer::RequestLayer(LinkChannel &channel, const LinkApi &api, Host &host)
 int RequestLayer::TransactRequest(uint16_t requestLength, uint16_t &replyLength, int reportErrors,
                                   const QString &operationName)
 {
-    if (requestLength > kLinkBufferSize) {
-        bool retry = false;
-        if (reportErrors)
-            report(kErrRequestTooLong, true, retry, operationName);
-        return kErrRequestTooLong;
-    }
+    if (requestLength > kLinkBufferSize)
+        return refuseTooLong(reportErrors, operationName);
     if (closing_)
         return kErrStopped;
     for (;;) {
@@ -58,11 +54,7 @@ int RequestLayer::TransactRequest(uint16_t requestLength, uint16_t &replyLength,
                 break;
             }
         }
-        if (!reportErrors || closing_)
-            return result;
-        bool retry = false;
-        report(result, final, retry, operationName);
-        if (!retry)
+        if (!reportErrors || closing_ || !report(result, final, operationName))
             return result;
     }
 }
@@ -89,7 +81,14 @@ bool RequestLayer::ReplyHoldsRecord(uint16_t count, uint16_t recordSize, int rep
     return false;
 }
 
-void RequestLayer::report(int result, bool final, bool &retry, const QString &operationName)
+int RequestLayer::refuseTooLong(int reportErrors, const QString &operationName)
+{
+    if (reportErrors)
+        report(kErrRequestTooLong, true, operationName);
+    return kErrRequestTooLong;
+}
+
+bool RequestLayer::report(int result, bool final, const QString &operationName)
 {
     const QString caption = this->caption(operationName);
     const QString libraryText = fromCp1251(api_._trvCL_fErr2str(result));
@@ -97,11 +96,10 @@ void RequestLayer::report(int result, bool final, bool &retry, const QString &op
                                      result, qUtf8Printable(libraryText));
     if (final) {
         host_.messageBox(caption, text, kMbIconStop | kMbOk);
-        retry = false;
-        return;
+        return false;
     }
     text += "\nПовторить операцию?";
-    retry = host_.messageBox(caption, text, kMbIconQuestion | kMbYesNo) == kIdYes;
+    return host_.messageBox(caption, text, kMbIconQuestion | kMbYesNo) == kIdYes;
 }
 
 void RequestLayer::putHead(uint8_t command, uint16_t objectCode)
@@ -130,12 +128,8 @@ int RequestLayer::RequestQuery(uint16_t objectCode, uint16_t length, const uint8
     reply = ReplyData();
     uint16_t packetLength = kHeadLength;
     if (argument) {
-        if (length > kLinkBufferSize - kHeadLength) {
-            bool retry = false;
-            if (reportErrors)
-                report(kErrRequestTooLong, true, retry, operationName);
-            return kErrRequestTooLong;
-        }
+        if (length > kLinkBufferSize - kHeadLength)
+            return refuseTooLong(reportErrors, operationName);
         packetLength = uint16_t(kHeadLength + length);
     }
     putHead(CmdQuery, objectCode);
@@ -175,12 +169,8 @@ int RequestLayer::RequestBlock(uint16_t objectCode, uint16_t length, uint32_t of
 int RequestLayer::RequestWrite(uint16_t objectCode, const uint8_t *data, uint16_t length,
                                int reportErrors, const QString &operationName)
 {
-    if (length > kLinkBufferSize - kHeadLength || (length > 0 && !data)) {
-        bool retry = false;
-        if (reportErrors)
-            report(kErrRequestTooLong, true, retry, operationName);
-        return kErrRequestTooLong;
-    }
+    if (length > kLinkBufferSize - kHeadLength || (length > 0 && !data))
+        return refuseTooLong(reportErrors, operationName);
     putHead(CmdWrite, objectCode);
     putU16(channel_.txBuffer + packet::kCountAt, length);
     if (length > 0)

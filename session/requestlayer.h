@@ -66,7 +66,9 @@ public:
 private:
     void putHead(uint8_t command, uint16_t objectCode);
     QString caption(const QString &operationName) const;
-    void report(int result, bool final, bool &retry, const QString &operationName);
+    // Shows the failure; true when the user asked for the operation again.
+    bool report(int result, bool final, const QString &operationName);
+    int refuseTooLong(int reportErrors, const QString &operationName);
 
     LinkChannel &channel_;
     const LinkApi &api_;

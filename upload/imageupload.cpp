@@ -6,18 +6,15 @@
 
 namespace vestan {
 
-void ImageUpload::run()
+void uploadImage(Session &state, RecentFiles &recent, ProgressPanel &progress)
 {
-    TransferRun run(state_, recent_, progress_,
+    TransferRun run(state, recent, progress,
                     {QStringLiteral("Записать данные FLASH в файл"),
                      QStringLiteral("Запись данных FLASH в файл"), "Удалить файл?\n\"%s\""});
     if (!run.start())
         return;
     uint32_t imageSize = 0;
-    run.error = RequestImageSize(state_, run.questions(), imageSize);
-    if (run.error == 0 && run.running() && !run.prepareTempFile())
-        return;
-    if (run.error != 0 || !run.running())
+    if (!run.sized(RequestImageSize(state, run.questions(), imageSize)))
         return;
 
     run.setProgressRange(imageSize);

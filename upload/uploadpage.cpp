@@ -1,6 +1,5 @@
 #include "upload/uploadpage.h"
 
-#include "platform/guarded.h"
 #include "platform/widgets.h"
 #include "session/session.h"
 #include "upload/imageupload.h"
@@ -29,12 +28,12 @@ UploadPage::UploadPage(Session &state, RecentFiles &recent, ProgressPanel &progr
     layout->addStretch(1);
 
     connect(SBtnGet, &QToolButton::clicked, this,
-            guarded(state_.host, [this](bool) { SBtnGetClick(); }));
+            guardedSlot(state_.host, [this] { SBtnGetClick(); }));
 }
 
 void UploadPage::SBtnGetClick()
 {
-    ImageUpload(state_, recent_, progress_).run();
+    uploadImage(state_, recent_, progress_);
 }
 
 } // namespace vestan
