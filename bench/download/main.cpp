@@ -30,15 +30,14 @@ struct Usage
     long maxRssKiB = 0;
 };
 
-Usage usageNow()
+// Of this process, or with RUSAGE_CHILDREN of its children that are gone.
+Usage usageNow(int who = RUSAGE_SELF)
 {
     rusage r{};
-    getrusage(RUSAGE_SELF, &r);
-    Usage u;
-    u.cpuSeconds = double(r.ru_utime.tv_sec + r.ru_stime.tv_sec) +
-                   double(r.ru_utime.tv_usec + r.ru_stime.tv_usec) / 1e6;
-    u.maxRssKiB = r.ru_maxrss;
-    return u;
+    getrusage(who, &r);
+    return {double(r.ru_utime.tv_sec + r.ru_stime.tv_sec) +
+                double(r.ru_utime.tv_usec + r.ru_stime.tv_usec) / 1e6,
+            r.ru_maxrss};
 }
 
 int fail(const QString &why)
@@ -185,10 +184,7 @@ int main(int argc, char **argv)
     const QMap<QString, qint64> lineStats = line.stopLineSim();
     // What the simulator (and linesim) spent, once they are gone and reaped.
     line.killSimulator();
-    rusage children{};
-    getrusage(RUSAGE_CHILDREN, &children);
-    const double childCpu = double(children.ru_utime.tv_sec + children.ru_stime.tv_sec) +
-                            double(children.ru_utime.tv_usec + children.ru_stime.tv_usec) / 1e6;
+    const double childCpu = usageNow(RUSAGE_CHILDREN).cpuSeconds;
 
     const qint64 bytes = QFileInfo(host.savePath).size();
     const double mib = double(bytes) / 1048576.0;
