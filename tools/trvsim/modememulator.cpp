@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <utility>
 
 namespace vestan::trvsim {
 
@@ -11,9 +12,7 @@ ModemEmulator::ModemEmulator(std::string failWord, int guardMs)
 
 std::vector<std::string> ModemEmulator::takeEvents()
 {
-    std::vector<std::string> out;
-    out.swap(events_);
-    return out;
+    return std::exchange(events_, {});
 }
 
 void ModemEmulator::say(const std::string &word, std::vector<uint8_t> &answer)
