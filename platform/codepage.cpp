@@ -1,5 +1,6 @@
 #include "platform/codepage.h"
 
+#include <algorithm>
 #include <array>
 
 namespace vestan {
@@ -31,11 +32,8 @@ char encodeUnit(char16_t u)
         return char(u);
     if (u >= 0x0410 && u <= 0x044F)
         return char(0xC0 + (u - 0x0410));
-    for (size_t i = 0; i < kHighTable.size(); ++i) {
-        if (kHighTable[i] == u && u != 0xFFFD)
-            return char(0x80 + i);
-    }
-    return '?';
+    const auto at = std::find(kHighTable.begin(), kHighTable.end(), u);
+    return at == kHighTable.end() || u == 0xFFFD ? '?' : char(0x80 + (at - kHighTable.begin()));
 }
 
 } // namespace
@@ -68,12 +66,6 @@ QString fromCp1251(const char *text)
 std::string utf8ToCp1251(std::string_view utf8)
 {
     const QByteArray bytes = toCp1251(QString::fromUtf8(utf8.data(), qsizetype(utf8.size())));
-    return std::string(bytes.constData(), size_t(bytes.size()));
-}
-
-std::string cp1251ToUtf8(std::string_view cp1251)
-{
-    const QByteArray bytes = fromCp1251(cp1251).toUtf8();
     return std::string(bytes.constData(), size_t(bytes.size()));
 }
 

@@ -13,8 +13,7 @@ QByteArray toCp1251(const QString &text);
 QString fromCp1251(const char *text); // null gives an empty string
 QString fromCp1251(std::string_view bytes);
 
-// The same for code without Qt strings: UTF-8 in, code page 1251 out, and back.
+// The same for code without Qt strings: UTF-8 in, code page 1251 out.
 std::string utf8ToCp1251(std::string_view utf8);
-std::string cp1251ToUtf8(std::string_view cp1251);
 
 } // namespace vestan

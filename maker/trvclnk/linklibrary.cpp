@@ -12,7 +12,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QMessageBox>
-#include <cstring>
 
 namespace vestan::trvclnk {
 namespace {

@@ -7,7 +7,6 @@
 #include <cstdint>
 #include <deque>
 #include <optional>
-#include <string>
 #include <vector>
 
 namespace vestan::linesim {

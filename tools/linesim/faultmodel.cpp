@@ -67,12 +67,9 @@ void FaultModel::apply(std::span<const std::uint8_t> in, std::vector<std::uint8_
                       static_cast<std::uint64_t>(in.size() - pos)});
         out.insert(out.end(), in.begin() + pos, in.begin() + pos + quiet);
         pos += quiet;
-        if (drop_.enabled())
-            drop_.advance(quiet);
-        if (corrupt_.enabled())
-            corrupt_.advance(quiet);
-        if (noise_.enabled())
-            noise_.advance(quiet);
+        drop_.advance(quiet);
+        corrupt_.advance(quiet);
+        noise_.advance(quiet);
         if (pos == in.size())
             break;
 
@@ -86,7 +83,7 @@ void FaultModel::apply(std::span<const std::uint8_t> in, std::vector<std::uint8_
             counts_.noiseBytes += static_cast<std::uint64_t>(length);
             ++counts_.noiseBursts;
             noise_.rearm();
-        } else if (noise_.enabled()) {
+        } else {
             noise_.advance(1);
         }
 
@@ -95,7 +92,7 @@ void FaultModel::apply(std::span<const std::uint8_t> in, std::vector<std::uint8_
             dropped = true;
             ++counts_.dropped;
             drop_.rearm();
-        } else if (drop_.enabled()) {
+        } else {
             drop_.advance(1);
         }
 
@@ -108,7 +105,7 @@ void FaultModel::apply(std::span<const std::uint8_t> in, std::vector<std::uint8_
             if (!dropped)
                 ++counts_.corrupted;
             corrupt_.rearm();
-        } else if (corrupt_.enabled()) {
+        } else {
             corrupt_.advance(1);
         }
 

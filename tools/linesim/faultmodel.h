@@ -53,7 +53,8 @@ private:
         EventClock(double probability, std::seed_seq &&seeds);
         bool enabled() const { return probability_ > 0.0; }
         std::uint64_t untilNext() const { return untilNext_; }
-        void advance(std::uint64_t bytes) { untilNext_ -= bytes; }
+        // A clock that is off stays at "never".
+        void advance(std::uint64_t bytes) { untilNext_ -= enabled() ? bytes : 0; }
         // Called when the event fires on the current byte: draws the next gap.
         void rearm();
         std::mt19937_64 &random() { return random_; }

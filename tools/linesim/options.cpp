@@ -13,18 +13,12 @@ constexpr std::uint64_t kMaxBaud = 1'000'000'000;
 constexpr double kMaxMilliseconds = 86'400'000.0; // one day
 constexpr double kNsPerMs = 1e6;
 
-bool readUnsigned(const std::string &text, std::uint64_t &value)
+template <typename Number>
+bool readNumber(const std::string &text, Number &value)
 {
     const char *end = text.data() + text.size();
     auto [ptr, ec] = std::from_chars(text.data(), end, value);
-    return ec == std::errc() && ptr == end && !text.empty();
-}
-
-bool readDouble(const std::string &text, double &value)
-{
-    const char *end = text.data() + text.size();
-    auto [ptr, ec] = std::from_chars(text.data(), end, value);
-    return ec == std::errc() && ptr == end && !text.empty() && std::isfinite(value);
+    return ec == std::errc() && ptr == end && !text.empty() && std::isfinite(double(value));
 }
 
 } // namespace
@@ -66,7 +60,7 @@ ParseResult parseOptions(const std::vector<std::string> &args)
     };
     auto probability = [](double &target) {
         return [&target](const std::string &v) {
-            return readDouble(v, target) && target >= 0.0 && target <= 1.0
+            return readNumber(v, target) && target >= 0.0 && target <= 1.0
                        ? std::string()
                        : std::string("must be a probability from 0 to 1");
         };
@@ -80,7 +74,7 @@ ParseResult parseOptions(const std::vector<std::string> &args)
     auto milliseconds = [](auto store) {
         return [store](const std::string &v) {
             double ms = 0;
-            if (!readDouble(v, ms) || ms < 0 || ms > kMaxMilliseconds)
+            if (!readNumber(v, ms) || ms < 0 || ms > kMaxMilliseconds)
                 return std::string("must be a number of milliseconds from 0 to 86400000");
             store(ms);
             return std::string();
@@ -89,7 +83,7 @@ ParseResult parseOptions(const std::vector<std::string> &args)
     auto count = [](auto store, std::uint64_t minimum) {
         return [store, minimum](const std::string &v) {
             std::uint64_t n = 0;
-            if (!readUnsigned(v, n) || n < minimum)
+            if (!readNumber(v, n) || n < minimum)
                 return std::string("must be a whole number of at least ") + std::to_string(minimum);
             store(n);
             return std::string();
@@ -119,7 +113,7 @@ ParseResult parseOptions(const std::vector<std::string> &args)
         {"--duration-s",
          [&](const std::string &v) {
              double s = 0;
-             if (!readDouble(v, s) || s <= 0 || s > kMaxMilliseconds / 1000)
+             if (!readNumber(v, s) || s <= 0 || s > kMaxMilliseconds / 1000)
                  return std::string("must be a number of seconds above 0, at most 86400");
              o.durationNs = std::llround(s * 1e9);
              return std::string();
