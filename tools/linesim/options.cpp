@@ -13,8 +13,7 @@ constexpr std::uint64_t kMaxBaud = 1'000'000'000;
 constexpr double kMaxMilliseconds = 86'400'000.0; // one day
 constexpr double kNsPerMs = 1e6;
 
-template <typename Number>
-bool readNumber(const std::string &text, Number &value)
+template <typename Number> bool readNumber(const std::string &text, Number &value)
 {
     const char *end = text.data() + text.size();
     auto [ptr, ec] = std::from_chars(text.data(), end, value);
