@@ -33,14 +33,6 @@ QJsonArray pieceSizes(const QList<TransferPiece> &pieces)
     return sizes;
 }
 
-uint64_t totalSize(const QList<TransferPiece> &pieces)
-{
-    uint64_t total = 0;
-    for (const TransferPiece &p : pieces)
-        total += p.size;
-    return total;
-}
-
 QString sha256Of(const QString &path)
 {
     QFile file(path);

@@ -13,6 +13,7 @@
 #include "platform/terminal.h"
 #include "session/linkloader.h"
 #include "session/linkopen.h"
+#include "session/runningflag.h"
 #include "session/session.h"
 #include "session/settingsvalues.h"
 #include "upload/imagesize.h"
@@ -144,7 +145,7 @@ private:
             if (terminal)
                 writeText(stderr, QStringLiteral("\r%1 ").arg(net));
             s_.channel.netNumber = uint8_t(net);
-            s_.channel.running = 1;
+            const RunningFlag running(s_);
             uint32_t size = 0;
             if (s_.requests.RequestSize(ObjJournalHeader, size, 0, QString()) != 0)
                 continue;
@@ -159,7 +160,6 @@ private:
             }
         }
         clearNumber();
-        s_.channel.running = 0;
         return 0;
     }
 
@@ -168,7 +168,7 @@ private:
     {
         QJsonObject r{{QStringLiteral("net"), net}};
         QStringList lines;
-        s_.channel.running = 1;
+        const RunningFlag running(s_);
         const QString &c = o_.command;
         const bool ok = c == QLatin1String("power")   ? power(r, lines)
                         : c == QLatin1String("clock") ? clock(r, lines)
@@ -176,7 +176,6 @@ private:
                         : c == QLatin1String("find")  ? find(r, lines)
                         : c == QLatin1String("image") ? image(net, r, lines)
                                                       : journal(net, r, lines);
-        s_.channel.running = 0;
         r.insert(QStringLiteral("ok"), ok);
         if (!r.contains(QStringLiteral("text")) && !lines.isEmpty())
             r.insert(QStringLiteral("text"), lines.join(u'\n'));

@@ -6,8 +6,15 @@
 #include "session/transferquestions.h"
 
 #include <algorithm>
+#include <numeric>
 
 namespace vestan {
+
+uint64_t totalSize(const QList<TransferPiece> &pieces)
+{
+    return std::accumulate(pieces.begin(), pieces.end(), uint64_t(0),
+                           [](uint64_t sum, const TransferPiece &p) { return sum + p.size; });
+}
 
 ObjectTransfer::ObjectTransfer(Session &state, TransferQuestions &questions,
                                TransferObserver &observer)
@@ -39,8 +46,7 @@ void ObjectTransfer::write(const uint8_t *data, uint64_t count)
 
 void ObjectTransfer::fetch(const QList<TransferPiece> &pieces, const QByteArray &kept)
 {
-    for (const TransferPiece &p : pieces)
-        total_ += p.size;
+    total_ = totalSize(pieces);
     const auto *keptBytes = reinterpret_cast<const uint8_t *>(kept.constData());
     const uint64_t keptSize = uint64_t(kept.size());
     uint64_t start = 0; // where the piece begins in the file

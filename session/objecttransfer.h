@@ -18,6 +18,8 @@ struct TransferPiece
     QString operation; // the request layer's caption for its portions
 };
 
+uint64_t totalSize(const QList<TransferPiece> &pieces);
+
 // What a face shows of a transfer under way.
 class TransferObserver
 {
@@ -60,7 +62,6 @@ public:
     bool refused() const { return refused_; }
     bool writeOk() const { return written_; }
     uint64_t inFile() const { return inFile_; }
-    uint64_t total() const { return total_; }
 
     // Asks where to store and copies the temporary file there (asking before
     // an existing file gives way): the name, or empty. When the copy fails,
@@ -68,7 +69,6 @@ public:
     QString store();
     // Deletes the temporary file unless the questions kept it.
     void finish();
-    bool keptTemporary() const { return !deleteTemporary_; }
 
     int error = 0; // 0, a request error, or 1 for a short reply
 
