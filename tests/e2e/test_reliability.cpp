@@ -296,7 +296,11 @@ TEST_F(MisbehavingController, GapsLongerThanTheInterByteTimeOutBreakEveryAttempt
 
 TEST_F(MisbehavingController, WrongCountEndsTheDownloadWithoutStoring)
 {
-    ASSERT_NO_FATAL_FAILURE(startProgram(directLine({QStringLiteral("--wrong-count")})));
+    // Without read-ahead: a round trip estimated long on a loaded machine
+    // would serve the last request from a walk's pieces, not as one reply.
+    LineSetup setup = directLine({QStringLiteral("--wrong-count")});
+    setup.readAhead = false;
+    ASSERT_NO_FATAL_FAILURE(startProgram(setup));
     ASSERT_NO_FATAL_FAILURE(openCounted());
     host.savePath = target("journal.dat");
     click("SBtnJurLink");
