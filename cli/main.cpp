@@ -240,15 +240,14 @@ private:
     // The record search of the clock page; "not found" is an answer too.
     bool find(QJsonObject &r, QStringList &lines)
     {
-        const RecordSearchOutcome found = searchRecord(s_, o_.findStamp, o_.findStamp.milliseconds);
+        const RecordSearchOutcome found = searchRecord(s_, o_.findStamp);
         r.insert(QStringLiteral("key"), found.keyText);
         r.insert(QStringLiteral("text"), found.resultText);
         if (!found.answered)
             return false;
         r.insert(QStringLiteral("record"), int(found.found.number));
         if (found.found.number != 0)
-            r.insert(QStringLiteral("stamp"),
-                     recordStampText(found.found.stamp, found.found.stamp.milliseconds));
+            r.insert(QStringLiteral("stamp"), recordStampText(found.found.stamp));
         lines << QStringLiteral("%1  %2").arg(found.found.number).arg(found.resultText);
         return true;
     }

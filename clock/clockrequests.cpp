@@ -29,11 +29,11 @@ int setControllerClock(Session &state, const JournalDateTime &fields, CtlDateTim
                                        QStringLiteral("Установка даты и времени"));
 }
 
-QString recordStampText(const JournalDateTime &t, unsigned milliseconds)
+QString recordStampText(const JournalDateTime &t)
 {
     return QString::asprintf("%02u.%02u.%04u,  %02u:%02u:%02u,%03u", unsigned(t.day),
                              unsigned(t.month), unsigned(t.year), unsigned(t.hours),
-                             unsigned(t.minutes), unsigned(t.seconds), milliseconds);
+                             unsigned(t.minutes), unsigned(t.seconds), unsigned(t.milliseconds));
 }
 
 QString recordSearchRunningText(const QString &keyText)
@@ -41,15 +41,12 @@ QString recordSearchRunningText(const QString &keyText)
     return QString::asprintf("%s  Поиск записи", qUtf8Printable(keyText));
 }
 
-RecordSearchOutcome searchRecord(Session &state, const JournalDateTime &stamp,
-                                 uint16_t milliseconds)
+RecordSearchOutcome searchRecord(Session &state, const JournalDateTime &stamp)
 {
     std::array<uint8_t, kRecordStampSize> keyBytes{};
-    RecordStamp key{0, stamp};
-    key.stamp.milliseconds = milliseconds;
-    putRecordStamp(keyBytes.data(), key);
+    putRecordStamp(keyBytes.data(), RecordStamp{0, stamp});
     RecordSearchOutcome outcome;
-    outcome.keyText = recordStampText(key.stamp, milliseconds);
+    outcome.keyText = recordStampText(stamp);
     const QByteArray keyText = outcome.keyText.toUtf8();
 
     ReplyData reply;
@@ -64,9 +61,8 @@ RecordSearchOutcome searchRecord(Session &state, const JournalDateTime &stamp,
         outcome.resultText = QString::asprintf("%s  ЗАПИСЬ НЕ НАЙДЕНА", keyText.constData());
         return outcome;
     }
-    const JournalDateTime &s = outcome.found.stamp;
     outcome.resultText =
-        outcome.keyText + QStringLiteral(" ->[Ok]-> ") + recordStampText(s, s.milliseconds);
+        outcome.keyText + QStringLiteral(" ->[Ok]-> ") + recordStampText(outcome.found.stamp);
     return outcome;
 }
 

@@ -20,7 +20,7 @@ bool readControllerClock(Session &state, CtlDateTime &clock);
 int setControllerClock(Session &state, const JournalDateTime &fields, CtlDateTime *sent = nullptr);
 
 // "dd.mm.yyyy,  hh:mm:ss,mmm"
-QString recordStampText(const JournalDateTime &t, unsigned milliseconds);
+QString recordStampText(const JournalDateTime &t);
 
 struct RecordSearchOutcome
 {
@@ -33,7 +33,6 @@ struct RecordSearchOutcome
 // The key text while the search runs.
 QString recordSearchRunningText(const QString &keyText);
 // Asks the controller for the record of the key's date and time.
-RecordSearchOutcome searchRecord(Session &state, const JournalDateTime &stamp,
-                                 uint16_t milliseconds);
+RecordSearchOutcome searchRecord(Session &state, const JournalDateTime &stamp);
 
 } // namespace vestan

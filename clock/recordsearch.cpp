@@ -14,13 +14,13 @@ void RecordSearch::BtnFindClick()
     if (!running.acquired())
         return;
 
-    const JournalDateTime stamp = fields_.read();
-    const uint16_t milliseconds = fields_.readMilliseconds();
+    JournalDateTime stamp = fields_.read();
+    stamp.milliseconds = fields_.readMilliseconds();
     recordNumber_->setText(QStringLiteral(" "));
-    result_->setText(recordSearchRunningText(recordStampText(stamp, milliseconds)));
+    result_->setText(recordSearchRunningText(recordStampText(stamp)));
     infoData_->setText(QString());
 
-    const RecordSearchOutcome outcome = searchRecord(state_, stamp, milliseconds);
+    const RecordSearchOutcome outcome = searchRecord(state_, stamp);
     if (outcome.answered)
         recordNumber_->setText(QString::asprintf("%u", unsigned(outcome.found.number)));
     result_->setText(outcome.resultText);
